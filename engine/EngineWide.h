@@ -1,0 +1,17 @@
+// The four engine-wide values that the tick, the slide steps and the settings share.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Geometry.h"
+
+namespace popyo {
+
+struct EngineWide {
+    TRect DeskRect{};              // the desktop rectangle, refreshed first thing every tick
+    std::int32_t MoveStep = 150;    // pixels per slide step
+    std::int32_t EdgeWidth = 1;     // width of the zone along a screen edge that pops
+    std::int32_t OutMargin = 15;    // slack around a shown window that still counts as inside
+};
+
+}  // namespace popyo

@@ -1,0 +1,37 @@
+#include "engine/PopyonnCom.h"
+
+namespace popyo {
+
+namespace {
+
+constexpr int kMaxRetries = 100;
+
+}  // namespace
+
+// The order is fixed: attach, lower the lock timeout, force, restore the timeout, detach.
+// Only the foreground read back decides whether to try again; the other calls' results
+// are not looked at.
+Hwnd ForceForeground(WindowSystem& ws, Hwnd target) {
+    const Hwnd prev = ws.GetForegroundWindow();
+    if (target == prev) {
+        return prev;
+    }
+    const std::uint32_t foreThread = ws.GetWindowThreadProcessId(prev);
+    const std::uint32_t targetThread = ws.GetWindowThreadProcessId(target);
+    ws.AttachThreadInput(targetThread, foreThread, true);
+    const std::uint32_t saved = ws.GetForegroundLockTimeout();
+    ws.SetForegroundLockTimeout(0);
+
+    ws.SetForegroundWindow(target);
+    for (int retries = 0; ws.GetForegroundWindow() != target && retries < kMaxRetries;
+         ++retries) {
+        ws.Sleep(1);
+        ws.SetForegroundWindow(target);
+    }
+
+    ws.SetForegroundLockTimeout(saved);
+    ws.AttachThreadInput(targetThread, foreThread, false);
+    return prev;
+}
+
+}  // namespace popyo

@@ -1,0 +1,353 @@
+// The engine tick: every 50 ms it follows the foreground window, watches the cursor at
+// the screen edges, and moves every registered window one step of its state machine.
+#include "engine/PopyonnCom.h"
+#include "engine/frmPopyonnEngine.h"
+
+namespace popyo {
+
+namespace {
+
+bool IsEdge(std::uint8_t edge) {
+    return edge >= edLeft && edge <= edRight;
+}
+
+// Clears Busy however the tick ends.
+class BusyScope {
+public:
+    explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
+    ~BusyScope() { busy_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& busy_;
+};
+
+}  // namespace
+
+void TformPopyonnEngine::Timer1Timer() {
+    if (Busy) {
+        return;
+    }
+    BusyScope busy(Busy);
+
+    ForeWnd = ws_.GetForegroundWindow();
+    if (auto desk = ws_.GetWindowRect(DesktopWnd)) {
+        Wide.DeskRect = *desk;
+    }
+    const bool leftDown = ws_.GetKeyState(kVkLButton) < 0;
+    const bool buttonDown = leftDown || ws_.GetKeyState(kVkRButton) < 0;
+
+    // A switch to an attached front-end that is not itself registered shows and hides
+    // nothing: using the front-end must not tuck the windows away.
+    if (ForeWnd != PrevForeWnd) {
+        const WindowClass c = ClassifyWindow(ForeWnd, ForeWnd);
+        if (c != wcFrontEnd && c != wcOtherFrontEnd) {
+            ActivationPass(buttonDown);
+        }
+    }
+
+    std::uint8_t curEdge = 0;
+    if (auto p = ws_.GetCursorPos()) {
+        cursor_ = *p;
+    }
+    if (PendingEdge != 0) {
+        // A requested pop leaves the dwell count as it was.
+        curEdge = PendingEdge;
+        PendingEdge = 0;
+        PopEdge(curEdge);
+    } else {
+        if (EdgeTestAllowed(leftDown)) {
+            curEdge = EdgeUnderCursor(cursor_);
+        }
+        CountDwell(curEdge);
+    }
+
+    PrevForeWnd = ForeWnd;
+    const bool needsCompaction = WindowPass(cursor_, buttonDown);
+    if (needsCompaction) {
+        CompactList();
+    }
+    LastEdge = curEdge;
+}
+
+// A change of foreground seen while a mouse button is down is not looked at again: the
+// user is dragging or clicking, and the windows it left stay where they are.
+void TformPopyonnEngine::ActivationPass(bool buttonDown) {
+    for (int i = 0; i < SlotCount(); ++i) {
+        Tregwin& slot = Slot(i);
+        if (slot.Wnd == ForeWnd) {
+            if (!slot.WasActive) {
+                slot.WasActive = true;
+                if (ActWin) {
+                    BeginShowing(i);
+                }
+            }
+        } else if (!buttonDown && slot.WasActive) {
+            slot.WasActive = false;
+            if (HiAct) {
+                BeginHiding(i);
+            }
+        }
+    }
+}
+
+// With MouseDownDisable on, the edge test runs when the left button and the disable key
+// are both up or both down: either alone holds it back, both together let it through.
+bool TformPopyonnEngine::EdgeTestAllowed(bool leftDown) {
+    if (!MouseDownDisable) {
+        return true;
+    }
+    const bool keyDown = ws_.GetKeyState(DisableKey) < 0;
+    return leftDown == keyDown;
+}
+
+// Later comparisons overwrite earlier ones, so at a corner the top or bottom edge wins.
+// The bottom zone is one pixel taller than the others, so y = Bottom - w - 1 is in it.
+std::uint8_t TformPopyonnEngine::EdgeUnderCursor(TPoint cursor) const {
+    const TRect& desk = Wide.DeskRect;
+    const std::int32_t w = Wide.EdgeWidth;
+    std::uint8_t edge = edNone;
+    if (cursor.X < Add(desk.Left, w)) {
+        edge = edLeft;
+    }
+    if (cursor.X > Sub(Sub(desk.Right, w), 1)) {
+        edge = edRight;
+    }
+    if (cursor.Y < Add(desk.Top, w)) {
+        edge = edTop;
+    }
+    if (cursor.Y > Sub(Sub(desk.Bottom, w), 2)) {
+        edge = edBottom;
+    }
+    return edge;
+}
+
+// The first tick at an edge never pops. After a pop the count stays -1 until the cursor
+// leaves the edge, so one push pops one window.
+void TformPopyonnEngine::CountDwell(std::uint8_t curEdge) {
+    if (curEdge == edNone || curEdge != LastEdge) {
+        DwellCount = 0;
+        return;
+    }
+    if (DwellCount < 0) {
+        return;
+    }
+    DwellCount = Add(DwellCount, 1);
+    if (DwellCount >= OnTime || (SwitchOnTime && LastPopEdge == curEdge)) {
+        PopEdge(curEdge);
+        DwellCount = -1;
+    }
+}
+
+// Counts the slots once: a window registered while the pass waits inside a window call
+// is handled from the next tick on. Answers whether a slot was found freed.
+bool TformPopyonnEngine::WindowPass(TPoint cursor, bool buttonDown) {
+    bool needsCompaction = false;
+    const int count = SlotCount();
+    for (int i = 0; i < count; ++i) {
+        if (Slot(i).Validate() == edNone) {
+            needsCompaction = true;
+            continue;
+        }
+        if (Slot(i).Pinned || Slot(i).Status == rsMinimized) {
+            continue;
+        }
+        if (Slot(i).ContainsPoint(cursor)) {
+            Slot(i).MouseWasOut = false;
+            Slot(i).OffCount = 0;
+        } else {
+            // With OutCheck on a leave counts only on the tick the cursor crosses out. A
+            // button held down keeps the foreground window from being left.
+            const Tregwin& slot = Slot(i);
+            if (OutWin && (!OutCheck || !slot.MouseWasOut) &&
+                (!buttonDown || slot.Wnd != ForeWnd) && slot.Status == rsShown) {
+                BeginLeaving(i);
+            }
+            Slot(i).MouseWasOut = true;
+        }
+        StepWindow(i);
+    }
+    return needsCompaction;
+}
+
+void TformPopyonnEngine::StepWindow(int index) {
+    switch (Slot(index).Status) {
+        case rsHiding: {
+            const Status result = Slot(index).StepHide();
+            Slot(index).Status = result;
+            if (result == rsHidden) {
+                FinishHidden(index);
+            }
+            break;
+        }
+        case rsLeaving:
+            Slot(index).OffCount = Add(Slot(index).OffCount, 1);
+            if (Slot(index).OffCount >= OffTime) {
+                BeginHiding(index);
+            }
+            break;
+        case rsShowing: {
+            const Status result = Slot(index).StepShow();
+            Slot(index).Status = result;
+            if (result != rsShown) {
+                // Each slide-out that takes more than one step records afresh.
+                RestoreWnd = 0;
+            } else if (AutoActivate) {
+                FinishShown(index);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+// Once everything is tucked away, the foreground goes back to the window that had it
+// before the first window slid out.
+void TformPopyonnEngine::FinishHidden(int index) {
+    if (Slot(index).Edge == LastPopEdge && AllTucked()) {
+        LastPopEdge = 0;
+    }
+    if (AutoActivate && Slot(index).Wnd == ForeWnd && RestoreWnd != 0 && AllTucked()) {
+        ForceForeground(ws_, RestoreWnd);
+        RestoreWnd = 0;
+    }
+}
+
+void TformPopyonnEngine::FinishShown(int index) {
+    const Hwnd previous = ForceForeground(ws_, Slot(index).Wnd);
+    if (IndexOfWindow(previous) < 0 && RestoreWnd == 0) {
+        RestoreWnd = previous;
+    }
+}
+
+// A push brings back the window popped last at the edge when it has been tucked away
+// again, and otherwise moves on, in list order and wrapping, to the next window there.
+void TformPopyonnEngine::PopEdge(std::uint8_t edge) {
+    if (!IsEdge(edge) || RegWins.empty()) {
+        return;
+    }
+    const int count = SlotCount();
+    const int remembered = LastPopIndex[edge];
+    const int start = (remembered < 0 || remembered > count - 1) ? 0 : remembered;
+    const int first = FirstIndexToLook(edge, start);
+    for (int k = 0; k < count; ++k) {
+        const int i = (first + k) % count;
+        if (!Eligible(i, edge, remembered)) {
+            continue;
+        }
+        if (Slot(i).Status == rsMinimized) {
+            ws_.ShowWindow(Slot(i).Wnd, kSwRestore);
+        }
+        BeginShowing(i);
+        return;
+    }
+}
+
+int TformPopyonnEngine::FirstIndexToLook(std::uint8_t edge, int start) const {
+    const Tregwin& slot = Slot(start);
+    if (slot.Edge != edge) {
+        return 0;
+    }
+    if (slot.Status == rsShown || (slot.Status == rsMinimized && !AutoRestore) || slot.Pinned) {
+        return (start + 1) % SlotCount();
+    }
+    return start;
+}
+
+bool TformPopyonnEngine::Eligible(int index, std::uint8_t edge, int remembered) const {
+    const Tregwin& slot = Slot(index);
+    if (slot.Edge != edge || slot.Pinned) {
+        return false;
+    }
+    switch (slot.Status) {
+        case rsMinimized:
+            return AutoRestore;
+        case rsShown:
+            return index != remembered;
+        default:
+            return true;
+    }
+}
+
+void TformPopyonnEngine::BeginShowing(int index) {
+    Tregwin& slot = Slot(index);
+    slot.Status = rsShowing;
+    LastPopIndex[slot.Edge] = index;
+    LastPopEdge = slot.Edge;
+}
+
+void TformPopyonnEngine::BeginLeaving(int index) {
+    Tregwin& slot = Slot(index);
+    if (slot.Status == rsHidden || slot.Status == rsMinimized) {
+        return;
+    }
+    slot.Status = rsLeaving;
+    slot.OffCount = 0;
+}
+
+// With ChangePopyonStyle on, the window remembers where it stands now, so the next pop
+// brings it out to this place rather than to the screen edge. A window that already sticks
+// out past its own edge comes out to the edge. The left and top tests compare with 0.
+void TformPopyonnEngine::BeginHiding(int index) {
+    Tregwin& slot = Slot(index);
+    if (slot.Status == rsHidden || slot.Status == rsMinimized) {
+        return;
+    }
+    if (!ChangePopyonStyle) {
+        slot.ToHome = 0;
+    } else if (const auto r = ws_.GetWindowRect(slot.Wnd)) {
+        const TRect& desk = Wide.DeskRect;
+        bool pastOwnEdge = false;
+        switch (slot.Edge) {
+            case edTop:
+                pastOwnEdge = r->Top < 0;
+                break;
+            case edLeft:
+                pastOwnEdge = r->Left < 0;
+                break;
+            case edBottom:
+                pastOwnEdge = r->Bottom > desk.Bottom;
+                break;
+            case edRight:
+                pastOwnEdge = r->Right > desk.Right;
+                break;
+            default:
+                break;
+        }
+        if (pastOwnEdge) {
+            slot.ToHome = 0;
+        } else {
+            // A coordinate is taken when the window overlaps the span from -3 to the
+            // desktop's far side + 3 in that direction.
+            slot.ToHome = 1;
+            const std::int32_t width = Sub(r->Right, r->Left);
+            const std::int32_t height = Sub(r->Bottom, r->Top);
+            if (Sub(0, Add(width, 3)) < r->Left && r->Left < Add(desk.Right, 3)) {
+                slot.HomeX = r->Left;
+            }
+            if (Sub(0, Add(height, 3)) < r->Top && r->Top < Add(desk.Bottom, 3)) {
+                slot.HomeY = r->Top;
+            }
+        }
+    }
+    slot.StartHide();
+}
+
+bool TformPopyonnEngine::AllTucked() const {
+    for (const auto& slot : RegWins) {
+        if (slot->Status != rsHidden && slot->Status != rsMinimized) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void TformPopyonnEngine::HideAll() {
+    for (int i = 0; i < SlotCount(); ++i) {
+        BeginHiding(i);
+    }
+}
+
+}  // namespace popyo

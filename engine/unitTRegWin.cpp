@@ -1,0 +1,293 @@
+#include "engine/unitTRegWin.h"
+
+namespace popyo {
+
+namespace {
+
+// A window parked this far left is not stepped; each step tries again at the next tick.
+constexpr std::int32_t kParkedLeft = -20000;
+
+std::int32_t Width(const TRect& r) {
+    return Sub(r.Right, r.Left);
+}
+std::int32_t Height(const TRect& r) {
+    return Sub(r.Bottom, r.Top);
+}
+
+}  // namespace
+
+Tregwin::Tregwin(Hwnd wnd, WindowSystem& ws, const EngineWide& wide)
+    : Wnd(wnd), ws_(&ws), wide_(&wide) {}
+
+// One step out of the edge. The window is sent to its position at every call, also when
+// nothing moved, so a window on its way out is always topmost.
+popyo::Status Tregwin::StepShow() {
+    if (Rect.Left < kParkedLeft) {
+        return rsShowing;
+    }
+    popyo::Status result = rsShown;
+    if (ToHome == 0) {
+        result = StepOutToEdge();
+    } else if (ToHome == 1) {
+        result = StepOutToHome();
+    }
+    ws_->SetWindowPos(Wnd, kHwndTopmost, Rect.Left, Rect.Top, kSwpNoSize);
+    if (result == rsShown && (Style & kWsMaximize) != 0) {
+        ws_->ShowWindow(Wnd, kSwShowMaximized);
+    }
+    return result;
+}
+
+// Out to the desktop edge. The start tests use the desktop rectangle, but the left and top
+// end positions are 0: on a desktop that starts left of or above 0 the window comes to rest
+// at the first step at or past the desktop's side.
+popyo::Status Tregwin::StepOutToEdge() {
+    const TRect& desk = wide_->DeskRect;
+    const std::int32_t step = wide_->MoveStep;
+    popyo::Status result = rsShown;
+    switch (Edge) {
+        case edLeft:
+            if (Rect.Left < desk.Left) {
+                Rect.Left = Add(Rect.Left, step);
+                result = rsShowing;
+                if (Rect.Top < 0) {
+                    Rect.Top = 0;
+                }
+                if (Rect.Left >= 0) {
+                    Rect.Left = 0;
+                    result = rsShown;
+                }
+            }
+            break;
+        case edTop:
+            if (Rect.Top < desk.Top) {
+                Rect.Top = Add(Rect.Top, step);
+                result = rsShowing;
+                if (Rect.Top >= 0) {
+                    Rect.Top = 0;
+                    result = rsShown;
+                }
+            }
+            break;
+        case edBottom:
+            if (Rect.Bottom > desk.Bottom) {
+                Rect.Top = Sub(Rect.Top, step);
+                Rect.Bottom = Sub(Rect.Bottom, step);
+                result = rsShowing;
+                if (Rect.Bottom <= desk.Bottom) {
+                    Rect.Top = Sub(desk.Bottom, Height(Rect));
+                    result = rsShown;
+                }
+            }
+            break;
+        case edRight:
+            if (Rect.Right > desk.Right) {
+                Rect.Left = Sub(Rect.Left, step);
+                Rect.Right = Sub(Rect.Right, step);
+                result = rsShowing;
+                if (Rect.Top < 0) {
+                    Rect.Top = 0;
+                }
+                if (Rect.Right <= desk.Right) {
+                    Rect.Left = Sub(desk.Right, Width(Rect));
+                    result = rsShown;
+                }
+            }
+            break;
+        default:
+            break;
+    }
+    return result;
+}
+
+// Out to where the window stood when its hide started (HomeX for the side edges, HomeY for
+// the top and bottom ones).
+popyo::Status Tregwin::StepOutToHome() {
+    const std::int32_t step = wide_->MoveStep;
+    popyo::Status result = rsShown;
+    switch (Edge) {
+        case edLeft:
+            if (Rect.Left < HomeX) {
+                Rect.Left = Add(Rect.Left, step);
+                result = rsShowing;
+                if (Rect.Top < 0) {
+                    Rect.Top = 0;
+                }
+                if (Rect.Left >= HomeX) {
+                    Rect.Left = HomeX;
+                    result = rsShown;
+                }
+            }
+            break;
+        case edTop:
+            if (Rect.Top < HomeY) {
+                Rect.Top = Add(Rect.Top, step);
+                result = rsShowing;
+                if (Rect.Top >= HomeY) {
+                    Rect.Top = HomeY;
+                    result = rsShown;
+                }
+            }
+            break;
+        case edBottom:
+            if (Rect.Top > HomeY) {
+                Rect.Top = Sub(Rect.Top, step);
+                result = rsShowing;
+                if (Rect.Top <= HomeY) {
+                    Rect.Top = HomeY;
+                    result = rsShown;
+                }
+            }
+            break;
+        case edRight:
+            if (Rect.Left > HomeX) {
+                Rect.Left = Sub(Rect.Left, step);
+                result = rsShowing;
+                if (Rect.Top < 0) {
+                    Rect.Top = 0;
+                }
+                if (Rect.Left <= HomeX) {
+                    Rect.Left = HomeX;
+                    result = rsShown;
+                }
+            }
+            break;
+        default:
+            break;
+    }
+    return result;
+}
+
+// One step into the edge. The rectangle is re-read first, so a window that its user moves
+// or resizes while it hides is stepped on from where it now is. The step that reaches the
+// end position still answers rsHiding; the next call finds no overlap and answers rsHidden.
+popyo::Status Tregwin::StepHide() {
+    if (Edge == edNone) {
+        return rsHidden;
+    }
+    RestoreIfMaximized(ws_->GetWindowLongA(Wnd, kGwlStyle));
+    if (auto r = ws_->GetWindowRect(Wnd)) {
+        Rect = *r;
+    }
+    if (Rect.Left < kParkedLeft) {
+        return rsHiding;
+    }
+    const popyo::Status result = StepIn();
+    ws_->SetWindowPos(Wnd, kHwndNoTopmost, Rect.Left, Rect.Top, kSwpNoActivate | kSwpNoSize);
+    return result;
+}
+
+// A hidden window lies wholly outside the desktop with its near side on the desktop's
+// edge: the step that would carry it past the edge puts it exactly there instead.
+popyo::Status Tregwin::StepIn() {
+    const TRect& desk = wide_->DeskRect;
+    const std::int32_t step = wide_->MoveStep;
+    switch (Edge) {
+        case edLeft:
+            if (Rect.Right <= desk.Left) {
+                return rsHidden;
+            }
+            Rect.Left = Sub(Rect.Left, step);
+            Rect.Right = Sub(Rect.Right, step);
+            if (Rect.Right < desk.Left) {
+                Rect.Left = Sub(desk.Left, Width(Rect));
+            }
+            return rsHiding;
+        case edTop:
+            if (Rect.Bottom <= desk.Top) {
+                return rsHidden;
+            }
+            Rect.Top = Sub(Rect.Top, step);
+            Rect.Bottom = Sub(Rect.Bottom, step);
+            if (Rect.Bottom < desk.Top) {
+                Rect.Top = Sub(desk.Top, Height(Rect));
+            }
+            return rsHiding;
+        case edBottom:
+            if (Rect.Top >= desk.Bottom) {
+                return rsHidden;
+            }
+            Rect.Top = Add(Rect.Top, step);
+            if (Rect.Top > desk.Bottom) {
+                Rect.Top = desk.Bottom;
+            }
+            return rsHiding;
+        case edRight:
+            if (Rect.Left >= desk.Right) {
+                return rsHidden;
+            }
+            Rect.Left = Add(Rect.Left, step);
+            if (Rect.Left > desk.Right) {
+                Rect.Left = desk.Right;
+            }
+            return rsHiding;
+        default:
+            return rsHidden;
+    }
+}
+
+// The style is kept from before the restore: that is how StepShow knows to maximize the
+// window again once it is fully out.
+void Tregwin::StartHide() {
+    Status = rsHiding;
+    const std::uint32_t style = ws_->GetWindowLongA(Wnd, kGwlStyle);
+    RestoreIfMaximized(style);
+    Style = style;
+}
+
+// A maximized window cannot slide; it hides restored, and its restored rectangle becomes
+// the place a release puts it back to.
+void Tregwin::RestoreIfMaximized(std::uint32_t style) {
+    if ((style & kWsMaximize) == 0) {
+        return;
+    }
+    ws_->ShowWindow(Wnd, kSwRestore);
+    if (auto r = ws_->GetWindowRect(Wnd)) {
+        HomeRect = *r;
+    }
+}
+
+popyo::Edge Tregwin::Validate() {
+    if (Wnd == 0) {
+        FreeSlot();
+        return edNone;
+    }
+    const std::uint32_t style = ws_->GetWindowLongA(Wnd, kGwlStyle);
+    if (style == 0) {
+        FreeSlot();
+        return edNone;
+    }
+    if ((style & kWsVisible) == 0 || (style & kWsMinimize) != 0) {
+        Status = rsMinimized;
+        return Edge;
+    }
+    if (auto r = ws_->GetWindowRect(Wnd)) {
+        Rect = *r;
+    } else {
+        FreeSlot();
+    }
+    return Edge;
+}
+
+void Tregwin::FreeSlot() {
+    Wnd = 0;
+    Edge = edNone;
+}
+
+// All four bounds are inclusive, the right and bottom ones too.
+bool Tregwin::ContainsPoint(TPoint p) const {
+    const std::int32_t m = wide_->OutMargin;
+    return Sub(Rect.Left, m) <= p.X && p.X <= Add(Rect.Right, m) && Sub(Rect.Top, m) <= p.Y &&
+           p.Y <= Add(Rect.Bottom, m);
+}
+
+void Tregwin::Pin() {
+    Pinned = true;
+}
+
+void Tregwin::Unpin() {
+    Pinned = false;
+    Status = rsShown;
+}
+
+}  // namespace popyo

@@ -1,0 +1,310 @@
+#include "platform/SimDesktop.h"
+
+#include "protocol/PopyoDef.h"
+#include "settings/frmPopyonnEngineSetting.h"
+
+namespace popyo {
+
+namespace {
+
+constexpr std::uint32_t kWsOverlappedWindow = 0x00CF0000;
+// Where a minimized window lies until it is restored.
+constexpr TRect kMinimizedRect{-32000, -32000, -31840, -31972};
+
+std::int32_t Width(const TRect& r) {
+    return Sub(r.Right, r.Left);
+}
+std::int32_t Height(const TRect& r) {
+    return Sub(r.Bottom, r.Top);
+}
+
+}  // namespace
+
+SimDesktop::SimDesktop(TRect screen) {
+    desktop_ = nextHandle_;
+    nextHandle_ += 4;
+    windows_[desktop_] = SimWindow{"#32769", "", screen, screen, kWsVisible, false, 0};
+}
+
+void SimDesktop::SetScreen(TRect screen) {
+    windows_[desktop_].rect = screen;
+}
+
+Hwnd SimDesktop::AddWindow(TRect rect, std::string className, std::string title,
+                           std::uint32_t thread) {
+    const Hwnd wnd = nextHandle_;
+    nextHandle_ += 4;
+    windows_[wnd] = SimWindow{std::move(className), std::move(title), rect, rect,
+                              kWsOverlappedWindow | kWsVisible, false, thread};
+    return wnd;
+}
+
+Hwnd SimDesktop::AddShellWindows() {
+    const Hwnd progman = AddWindow(windows_[desktop_].rect, "Progman", "Program Manager", 9);
+    windows_[progman].style = kWsOverlappedWindow;
+    const Hwnd tray = AddWindow({0, 1040, 1920, 1080}, "Shell_TrayWnd", "", 9);
+    (void)tray;
+    return progman;
+}
+
+void SimDesktop::Destroy(Hwnd wnd) {
+    windows_.erase(wnd);
+    if (foreground == wnd) {
+        foreground = 0;
+    }
+}
+
+void SimDesktop::Minimize(Hwnd wnd) {
+    SimWindow& w = windows_.at(wnd);
+    if ((w.style & kWsMinimize) == 0 && (w.style & kWsMaximize) == 0) {
+        w.normalRect = w.rect;
+    }
+    w.style |= kWsMinimize;
+    w.rect = kMinimizedRect;
+    if (foreground == wnd) {
+        foreground = 0;
+    }
+}
+
+// A maximized window covers the screen with its frame hanging over every side.
+void SimDesktop::Maximize(Hwnd wnd) {
+    SimWindow& w = windows_.at(wnd);
+    if ((w.style & (kWsMinimize | kWsMaximize)) == 0) {
+        w.normalRect = w.rect;
+    }
+    const TRect& screen = windows_.at(desktop_).rect;
+    w.style = (w.style & ~kWsMinimize) | kWsMaximize | kWsVisible;
+    w.rect = {Sub(screen.Left, cxFrame), Sub(screen.Top, cxFrame), Add(screen.Right, cxFrame),
+              Add(screen.Bottom, cxFrame)};
+}
+
+void SimDesktop::SetVisible(Hwnd wnd, bool visible) {
+    SimWindow& w = windows_.at(wnd);
+    w.style = visible ? (w.style | kWsVisible) : (w.style & ~kWsVisible);
+}
+
+void SimDesktop::MoveTo(Hwnd wnd, std::int32_t left, std::int32_t top) {
+    SimWindow& w = windows_.at(wnd);
+    w.rect = {left, top, Add(left, Width(w.rect)), Add(top, Height(w.rect))};
+}
+
+std::uint64_t SimDesktop::TotalCalls() const {
+    std::uint64_t total = 0;
+    for (auto c : counts) {
+        total += c;
+    }
+    return total;
+}
+
+std::vector<Call> SimDesktop::CallsOf(CallKind kind) const {
+    std::vector<Call> out;
+    for (const Call& c : calls) {
+        if (c.kind == kind) {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+void SimDesktop::ClearCalls() {
+    calls.clear();
+    counts = {};
+}
+
+void SimDesktop::Record(Call call) {
+    ++counts[static_cast<std::size_t>(call.kind)];
+    if (recordCalls) {
+        calls.push_back(call);
+    }
+    if (onCall) {
+        onCall(call);
+    }
+}
+
+SimWindow* SimDesktop::Find(Hwnd wnd) {
+    auto it = windows_.find(wnd);
+    return it == windows_.end() ? nullptr : &it->second;
+}
+
+// An empty title matches only an empty title; it is not a wildcard.
+Hwnd SimDesktop::FindWindowA(std::string_view className, std::string_view title) {
+    Record({CallKind::FindWindowA});
+    for (const auto& [wnd, w] : windows_) {
+        if (w.className == className && w.title == title) {
+            return wnd;
+        }
+    }
+    return 0;
+}
+
+Hwnd SimDesktop::GetDesktopWindow() {
+    Record({CallKind::GetDesktopWindow});
+    return desktop_;
+}
+
+Hwnd SimDesktop::GetForegroundWindow() {
+    Record({CallKind::GetForegroundWindow});
+    return foreground;
+}
+
+std::optional<TRect> SimDesktop::GetWindowRect(Hwnd wnd) {
+    Record({CallKind::GetWindowRect, wnd});
+    if (const SimWindow* w = Find(wnd)) {
+        return w->rect;
+    }
+    return std::nullopt;
+}
+
+std::uint32_t SimDesktop::GetWindowLongA(Hwnd wnd, std::int32_t index) {
+    Record({CallKind::GetWindowLongA, wnd, 0, index});
+    const SimWindow* w = Find(wnd);
+    return (w != nullptr && index == kGwlStyle) ? w->style : 0;
+}
+
+void SimDesktop::SetWindowPos(Hwnd wnd, Hwnd insertAfter, std::int32_t x, std::int32_t y,
+                              std::uint32_t flags) {
+    Record({CallKind::SetWindowPos, wnd, insertAfter, x, y, flags});
+    SimWindow* w = Find(wnd);
+    if (w == nullptr || wnd == desktop_) {
+        return;
+    }
+    if ((flags & kSwpNoMove) == 0) {
+        w->rect = {x, y, Add(x, Width(w->rect)), Add(y, Height(w->rect))};
+    }
+    if (insertAfter == kHwndTopmost) {
+        w->topmost = true;
+    } else if (insertAfter == kHwndNoTopmost) {
+        w->topmost = false;
+    }
+}
+
+void SimDesktop::ShowWindow(Hwnd wnd, std::int32_t cmdShow) {
+    Record({CallKind::ShowWindow, wnd, 0, cmdShow});
+    SimWindow* w = Find(wnd);
+    if (w == nullptr) {
+        return;
+    }
+    if (cmdShow == kSwRestore) {
+        if ((w->style & (kWsMinimize | kWsMaximize)) != 0) {
+            w->rect = w->normalRect;
+        }
+        w->style = (w->style & ~(kWsMinimize | kWsMaximize)) | kWsVisible;
+    } else if (cmdShow == kSwShowMaximized) {
+        Maximize(wnd);
+    }
+}
+
+std::optional<TPoint> SimDesktop::GetCursorPos() {
+    Record({CallKind::GetCursorPos});
+    return cursor;
+}
+
+std::int16_t SimDesktop::GetKeyState(std::int32_t virtualKey) {
+    Record({CallKind::GetKeyState, 0, 0, virtualKey});
+    return keysDown.count(virtualKey) != 0 ? std::int16_t{-128} : std::int16_t{0};
+}
+
+std::int32_t SimDesktop::GetSystemMetrics(std::int32_t index) {
+    Record({CallKind::GetSystemMetrics, 0, 0, index});
+    return index == kSmCxFrame ? cxFrame : 0;
+}
+
+void SimDesktop::SetForegroundWindow(Hwnd wnd) {
+    Record({CallKind::SetForegroundWindow, wnd});
+    if (foregroundRefusals < 0) {
+        return;
+    }
+    if (foregroundRefusals > 0) {
+        --foregroundRefusals;
+        return;
+    }
+    if (Find(wnd) != nullptr) {
+        foreground = wnd;
+    }
+}
+
+std::uint32_t SimDesktop::GetWindowThreadProcessId(Hwnd wnd) {
+    Record({CallKind::GetWindowThreadProcessId, wnd});
+    const SimWindow* w = Find(wnd);
+    return w != nullptr ? w->thread : 0;
+}
+
+void SimDesktop::AttachThreadInput(std::uint32_t attach, std::uint32_t attachTo, bool on) {
+    Record({CallKind::AttachThreadInput, 0, 0, static_cast<std::int32_t>(attach),
+            static_cast<std::int32_t>(attachTo), on ? 1u : 0u});
+    if (on) {
+        attachedInputs.insert({attach, attachTo});
+    } else if (auto it = attachedInputs.find({attach, attachTo}); it != attachedInputs.end()) {
+        attachedInputs.erase(it);
+    }
+}
+
+std::uint32_t SimDesktop::GetForegroundLockTimeout() {
+    Record({CallKind::GetForegroundLockTimeout});
+    return lockTimeout;
+}
+
+void SimDesktop::SetForegroundLockTimeout(std::uint32_t ms) {
+    Record({CallKind::SetForegroundLockTimeout, 0, 0, static_cast<std::int32_t>(ms)});
+    lockTimeout = ms;
+}
+
+void SimDesktop::Sleep(std::uint32_t ms) {
+    Record({CallKind::Sleep, 0, 0, static_cast<std::int32_t>(ms)});
+}
+
+void SimDesktop::ShowNotice(std::string_view text, std::string_view caption) {
+    notices.emplace_back(text, caption);
+}
+
+void SimDesktop::ShowErrorBox(std::string_view text) {
+    errorBoxes.emplace_back(text);
+}
+
+// The engine window exists from its creation with an empty title; setting the title makes
+// it findable, as for a second engine started on the same desktop.
+void SimDesktop::SetEngineWindowTitle(std::string_view title) {
+    engineTitle = title;
+    SimWindow engine{kEngineClassName, std::string(title), {0, 0, 115, 27}, {}, 0x80000000u,
+                     false, 2};
+    windows_[nextHandle_] = engine;
+    nextHandle_ += 4;
+}
+
+void SimDesktop::SetTimer1Enabled(bool enabled) {
+    timerEnabled = enabled;
+    ++timerSwitches;
+}
+
+void SimDesktop::RunSettingsDialog(TForm2& dialog) {
+    ++settingsDialogRuns;
+    dialog.FormShow();
+    if (settingsDialogScript) {
+        settingsDialogScript(dialog);
+    }
+}
+
+bool SimDesktop::FileExists(const std::string& path) {
+    return files.count(path) != 0;
+}
+
+std::optional<std::string> SimDesktop::ReadWholeFile(const std::string& path) {
+    if (unreadable.count(path) != 0) {
+        return std::nullopt;
+    }
+    auto it = files.find(path);
+    if (it == files.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+bool SimDesktop::ReplaceFileContent(const std::string& path, std::string_view content) {
+    if (unwritable.count(path) != 0) {
+        return false;
+    }
+    files[path] = std::string(content);
+    return true;
+}
+
+}  // namespace popyo

@@ -1,0 +1,164 @@
+// An in-memory window manager for the native tests: windows with class, title, rectangle,
+// style bits, topmost flag and thread; the foreground window, cursor and key states; files.
+// It follows the behaviour the engine relies on from the real one and records every call,
+// so tests can assert which calls were made and how many.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/WindowSystem.h"
+
+namespace popyo {
+
+enum class CallKind : std::uint8_t {
+    FindWindowA,
+    GetDesktopWindow,
+    GetForegroundWindow,
+    GetWindowRect,
+    GetWindowLongA,
+    SetWindowPos,
+    ShowWindow,
+    GetCursorPos,
+    GetKeyState,
+    GetSystemMetrics,
+    SetForegroundWindow,
+    GetWindowThreadProcessId,
+    AttachThreadInput,
+    GetForegroundLockTimeout,
+    SetForegroundLockTimeout,
+    Sleep,
+    Other,
+    Count
+};
+
+struct Call {
+    CallKind kind;
+    Hwnd wnd = 0;
+    Hwnd insertAfter = 0;  // SetWindowPos
+    std::int32_t x = 0;    // SetWindowPos position, ShowWindow command, key, timeout value
+    std::int32_t y = 0;
+    std::uint32_t flags = 0;  // SetWindowPos flags; AttachThreadInput: 1 attach, 0 detach
+    friend bool operator==(const Call&, const Call&) = default;
+};
+
+struct SimWindow {
+    std::string className;
+    std::string title;
+    TRect rect{};
+    TRect normalRect{};  // where SW_RESTORE puts a minimized or maximized window
+    std::uint32_t style = 0;
+    bool topmost = false;
+    std::uint32_t thread = 1;
+};
+
+class SimDesktop final : public WindowSystem {
+public:
+    // The default screen is 1920 x 1080 at the origin.
+    explicit SimDesktop(TRect screen = {0, 0, 1920, 1080});
+
+    // --- the simulated world, for tests -------------------------------------------------
+    Hwnd AddWindow(TRect rect, std::string className = "TestWindow", std::string title = "",
+                   std::uint32_t thread = 1);
+    // A hidden top-level window of class Progman covering the screen, as a Windows shell has.
+    Hwnd AddShellWindows();
+    void Destroy(Hwnd wnd);
+    void Minimize(Hwnd wnd);
+    void Maximize(Hwnd wnd);
+    void SetVisible(Hwnd wnd, bool visible);
+    void MoveTo(Hwnd wnd, std::int32_t left, std::int32_t top);
+    bool Exists(Hwnd wnd) const { return windows_.count(wnd) != 0; }
+    SimWindow& Window(Hwnd wnd) { return windows_.at(wnd); }
+    const TRect& RectOf(Hwnd wnd) const { return windows_.at(wnd).rect; }
+    std::int32_t LeftOf(Hwnd wnd) const { return windows_.at(wnd).rect.Left; }
+    std::int32_t TopOf(Hwnd wnd) const { return windows_.at(wnd).rect.Top; }
+    void SetScreen(TRect screen);
+
+    Hwnd foreground = 0;
+    TPoint cursor{};
+    std::set<std::int32_t> keysDown;
+    std::int32_t cxFrame = 4;
+    std::uint32_t lockTimeout = 200000;
+    // How many SetForegroundWindow calls fail before one succeeds; -1: all fail.
+    int foregroundRefusals = 0;
+    std::optional<std::string> userName = std::string("tester");
+    std::string exePath = "C:\\Program Files\\Popyonn\\PopyonnEngine.exe";
+
+    // Files by path; paths in these sets cannot be read or written.
+    std::map<std::string, std::string> files;
+    std::set<std::string> unreadable;
+    std::set<std::string> unwritable;
+
+    // The framework's side.
+    std::string engineTitle;
+    bool timerEnabled = false;
+    int timerSwitches = 0;
+    bool terminated = false;
+    std::vector<std::pair<std::string, std::string>> notices;  // text, caption
+    std::vector<std::string> errorBoxes;
+    // What the user does in the settings dialog; the default closes it at once.
+    std::function<void(TForm2&)> settingsDialogScript;
+    int settingsDialogRuns = 0;
+    // Runs after every recorded window call: a test can deliver a control message while
+    // the engine waits inside a window-manager call.
+    std::function<void(const Call&)> onCall;
+
+    // --- recorded calls ----------------------------------------------------------------------
+    bool recordCalls = true;
+    std::vector<Call> calls;
+    std::array<std::uint64_t, static_cast<std::size_t>(CallKind::Count)> counts{};
+    std::uint64_t Count(CallKind kind) const { return counts[static_cast<std::size_t>(kind)]; }
+    std::uint64_t TotalCalls() const;
+    std::vector<Call> CallsOf(CallKind kind) const;
+    void ClearCalls();
+
+    // --- WindowSystem ------------------------------------------------------------------------
+    Hwnd FindWindowA(std::string_view className, std::string_view title) override;
+    Hwnd GetDesktopWindow() override;
+    Hwnd GetForegroundWindow() override;
+    std::optional<TRect> GetWindowRect(Hwnd wnd) override;
+    std::uint32_t GetWindowLongA(Hwnd wnd, std::int32_t index) override;
+    void SetWindowPos(Hwnd wnd, Hwnd insertAfter, std::int32_t x, std::int32_t y,
+                      std::uint32_t flags) override;
+    void ShowWindow(Hwnd wnd, std::int32_t cmdShow) override;
+    std::optional<TPoint> GetCursorPos() override;
+    std::int16_t GetKeyState(std::int32_t virtualKey) override;
+    std::int32_t GetSystemMetrics(std::int32_t index) override;
+    void SetForegroundWindow(Hwnd wnd) override;
+    std::uint32_t GetWindowThreadProcessId(Hwnd wnd) override;
+    void AttachThreadInput(std::uint32_t attach, std::uint32_t attachTo, bool on) override;
+    std::uint32_t GetForegroundLockTimeout() override;
+    void SetForegroundLockTimeout(std::uint32_t ms) override;
+    void Sleep(std::uint32_t ms) override;
+    std::optional<std::string> UserName() override { return userName; }
+    std::string ExecutablePath() override { return exePath; }
+    void ShowNotice(std::string_view text, std::string_view caption) override;
+    void ShowErrorBox(std::string_view text) override;
+    void SetEngineWindowTitle(std::string_view title) override;
+    std::int32_t EngineWindowWidth() override { return 115; }
+    void SetTimer1Enabled(bool enabled) override;
+    void Terminate() override { terminated = true; }
+    void RunSettingsDialog(TForm2& dialog) override;
+    bool FileExists(const std::string& path) override;
+    std::optional<std::string> ReadWholeFile(const std::string& path) override;
+    bool ReplaceFileContent(const std::string& path, std::string_view content) override;
+
+    // Attached thread pairs (attach, attachTo) that have not been detached again.
+    std::multiset<std::pair<std::uint32_t, std::uint32_t>> attachedInputs;
+
+private:
+    void Record(Call call);
+    SimWindow* Find(Hwnd wnd);
+
+    std::map<Hwnd, SimWindow> windows_;
+    Hwnd desktop_;
+    Hwnd nextHandle_ = 0x10010;
+};
+
+}  // namespace popyo

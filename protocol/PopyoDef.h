@@ -1,0 +1,61 @@
+// Wire protocol of the engine: what a front-end needs to find and drive it.
+// This header stands alone so that a front-end can include it without the engine.
+#pragma once
+
+#include <cstdint>
+
+namespace popyo {
+
+// Identity of the engine window, as FindWindowA looks it up.
+inline constexpr char kEngineClassName[] = "TformPopyonnEngine";
+inline constexpr char kEngineWindowTitle[] = "QovPopyonEngineWindowServer";
+
+// Control messages. WParam carries a window handle as a 32-bit value; the result is 32-bit.
+enum ControlMessage : std::uint32_t {
+    EM_SETTINGS = 0x8000,   // open the settings dialog; returns when it closes
+    EM_ATTACH = 0x8040,     // WParam front-end handle, LParam 1 = main; answers 1
+    EM_DETACH = 0x8041,     // WParam front-end handle; puts every window back and ends the engine
+    EM_REGISTER = 0x8080,   // WParam window, LParam low byte: edge 1..4, or 0 to release
+    EM_SETOWNER = 0x8081,   // WParam window, LParam front-end handle
+    EM_SETHOME = 0x8088,    // WParam window, LParam low byte: 0 slide to the edge, 1 to home
+    EM_POP = 0x8100,        // LParam low byte: edge to pop, or 0 to hide every window
+    EM_HIDE = 0x8101,       // WParam window
+    EM_PIN = 0x8180,        // WParam window
+    EM_UNPIN = 0x8181,      // WParam window
+    EM_GETSTATUS = 0x8200,  // WParam window; answers a Status, 0 when not registered
+    EM_GETEDGE = 0x8201,    // WParam window; answers an Edge, 0 when not registered
+    EM_CLASSIFY = 0x8202,   // WParam window, LParam front-end or 0; answers a WindowClass
+    EM_GETPINNED = 0x8203,  // WParam window; answers 1 when registered and pinned
+    EM_GETHOME = 0x8204,    // WParam window; answers ToHome, -1 when not registered
+};
+
+inline constexpr std::uint32_t kFirstControlMessage = 0x8000;
+inline constexpr std::uint32_t kLastControlMessage = 0x8204;
+
+// Screen edges. The order is left, top, bottom, right: bottom is 3 and right is 4.
+enum Edge : std::uint8_t { edNone = 0, edLeft = 1, edTop = 2, edBottom = 3, edRight = 4 };
+
+// States of a registered window.
+enum Status : std::uint8_t {
+    rsNone = 0,
+    rsHiding = 1,
+    rsLeaving = 2,
+    rsShowing = 3,
+    rsHidden = 4,
+    rsShown = 5,
+    rsMinimized = 6,
+};
+
+// Answers of EM_CLASSIFY: how a handle relates to the registered windows (R) and the
+// attached front-ends (F), given an owner front-end (0 = none given).
+enum WindowClass : std::uint8_t {
+    wcUnknown = 0,             // neither R nor F
+    wcOwnedWindow = 1,         // R, owner matches
+    wcOtherOwnersWindow = 2,   // R, owner differs
+    wcFrontEnd = 3,            // F, handle matches
+    wcOtherFrontEnd = 4,       // F, handle differs
+    wcFrontEndWindow = 5,      // R and F, owner and handle match
+    wcOtherFrontEndWindow = 6  // R and F, otherwise
+};
+
+}  // namespace popyo
