@@ -8,10 +8,10 @@
 namespace popyo {
 
 struct EngineWide {
-    TRect DeskRect{};              // the desktop rectangle, refreshed first thing every tick
-    std::int32_t MoveStep = 150;    // pixels per slide step
-    std::int32_t EdgeWidth = 1;     // width of the zone along a screen edge that pops
-    std::int32_t OutMargin = 15;    // slack around a shown window that still counts as inside
+    TRect DeskRect{};             // the desktop rectangle, refreshed first thing every tick
+    std::int32_t MoveStep = 150;  // pixels per slide step
+    std::int32_t EdgeWidth = 1;   // width of the zone along a screen edge that pops
+    std::int32_t OutMargin = 15;  // slack around a shown window that still counts as inside
 };
 
 }  // namespace popyo

@@ -23,8 +23,7 @@ Hwnd ForceForeground(WindowSystem& ws, Hwnd target) {
     ws.SetForegroundLockTimeout(0);
 
     ws.SetForegroundWindow(target);
-    for (int retries = 0; ws.GetForegroundWindow() != target && retries < kMaxRetries;
-         ++retries) {
+    for (int retries = 0; ws.GetForegroundWindow() != target && retries < kMaxRetries; ++retries) {
         ws.Sleep(1);
         ws.SetForegroundWindow(target);
     }

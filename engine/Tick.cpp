@@ -13,13 +13,13 @@ bool IsEdge(std::uint8_t edge) {
 
 // Clears Busy however the tick ends.
 class BusyScope {
-public:
+  public:
     explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
     ~BusyScope() { busy_ = false; }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
-private:
+  private:
     bool& busy_;
 };
 

@@ -81,10 +81,9 @@ void TformPopyonnEngine::Close() {
 }
 
 SettingFields TformPopyonnEngine::SettingsFields() {
-    return {&StoredWx,     &Wide.MoveStep,     &Wide.EdgeWidth, &Wide.OutMargin,
-            &ActWin,       &HiAct,             &OutWin,         &DisableKey,
-            &AutoRestore,  &MouseDownDisable,  &OnTime,         &OffTime,
-            &OutCheck,     &SwitchOnTime,      &AutoActivate,   &ChangePopyonStyle};
+    return {&StoredWx, &Wide.MoveStep, &Wide.EdgeWidth, &Wide.OutMargin,   &ActWin, &HiAct,
+            &OutWin,   &DisableKey,    &AutoRestore,    &MouseDownDisable, &OnTime, &OffTime,
+            &OutCheck, &SwitchOnTime,  &AutoActivate,   &ChangePopyonStyle};
 }
 
 std::string TformPopyonnEngine::SettingsFilePath() {
@@ -121,7 +120,7 @@ namespace {
 // accepted values fails: the engine must never stay without its tick or unable to open the
 // dialog again.
 class SettingsRunScope {
-public:
+  public:
     SettingsRunScope(std::unique_ptr<TForm2>& dialog, TTimer& timer, const bool& running)
         : dialog_(dialog), timer_(timer), running_(running) {}
     ~SettingsRunScope() {
@@ -133,7 +132,7 @@ public:
     SettingsRunScope(const SettingsRunScope&) = delete;
     SettingsRunScope& operator=(const SettingsRunScope&) = delete;
 
-private:
+  private:
     std::unique_ptr<TForm2>& dialog_;
     TTimer& timer_;
     const bool& running_;

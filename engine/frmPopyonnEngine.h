@@ -28,18 +28,18 @@ using TShiftState = std::uint8_t;
 
 // The engine window's timer: 50 ms ticks, created disabled.
 class TTimer {
-public:
+  public:
     explicit TTimer(WindowSystem& ws) : ws_(&ws) {}
     void SetEnabled(bool enabled);
     bool Enabled() const { return enabled_; }
 
-private:
+  private:
     WindowSystem* ws_;
     bool enabled_ = false;
 };
 
 class TformPopyonnEngine {
-public:
+  public:
     // The engine window is 115 pixels wide; wx's default is that width + 80.
     static constexpr std::int32_t kWxExtra = 80;
 
@@ -92,7 +92,8 @@ public:
     // --- control messages --------------------------------------------------------------
     // The result for a message of the control range, or nullopt for a number that has no
     // handler (the window procedure then gives it the default handling).
-    std::optional<std::int32_t> Dispatch(std::uint32_t msg, std::uint32_t wParam,
+    std::optional<std::int32_t> Dispatch(std::uint32_t msg,
+                                         std::uint32_t wParam,
                                          std::uint32_t lParam);
     std::int32_t EMSettings(std::uint32_t wParam, std::uint32_t lParam);
     std::int32_t EMAttach(std::uint32_t wParam, std::uint32_t lParam);
@@ -148,7 +149,7 @@ public:
     EngineWide Wide;
     std::unique_ptr<TForm2> SettingsDialog;
 
-private:
+  private:
     Tregwin& Slot(int index) { return *RegWins[static_cast<std::size_t>(index)]; }
     const Tregwin& Slot(int index) const { return *RegWins[static_cast<std::size_t>(index)]; }
     int SlotCount() const { return static_cast<int>(RegWins.size()); }

@@ -12,7 +12,7 @@
 namespace popyo {
 
 class Tregwin {
-public:
+  public:
     // Every field zero but Wnd. The engine-wide values are read afresh at every step.
     Tregwin(Hwnd wnd, WindowSystem& ws, const EngineWide& wide);
 
@@ -39,7 +39,7 @@ public:
     std::int32_t HomeY = 0;
     Hwnd Owner = 0;
 
-private:
+  private:
     void FreeSlot();
     void RestoreIfMaximized(std::uint32_t style);
     popyo::Status StepOutToEdge();

@@ -30,12 +30,19 @@ void SimDesktop::SetScreen(TRect screen) {
     windows_[desktop_].rect = screen;
 }
 
-Hwnd SimDesktop::AddWindow(TRect rect, std::string className, std::string title,
+Hwnd SimDesktop::AddWindow(TRect rect,
+                           std::string className,
+                           std::string title,
                            std::uint32_t thread) {
     const Hwnd wnd = nextHandle_;
     nextHandle_ += 4;
-    windows_[wnd] = SimWindow{std::move(className), std::move(title), rect, rect,
-                              kWsOverlappedWindow | kWsVisible, false, thread};
+    windows_[wnd] = SimWindow{std::move(className),
+                              std::move(title),
+                              rect,
+                              rect,
+                              kWsOverlappedWindow | kWsVisible,
+                              false,
+                              thread};
     return wnd;
 }
 
@@ -161,7 +168,10 @@ std::uint32_t SimDesktop::GetWindowLongA(Hwnd wnd, std::int32_t index) {
     return (w != nullptr && index == kGwlStyle) ? w->style : 0;
 }
 
-void SimDesktop::SetWindowPos(Hwnd wnd, Hwnd insertAfter, std::int32_t x, std::int32_t y,
+void SimDesktop::SetWindowPos(Hwnd wnd,
+                              Hwnd insertAfter,
+                              std::int32_t x,
+                              std::int32_t y,
                               std::uint32_t flags) {
     Record({CallKind::SetWindowPos, wnd, insertAfter, x, y, flags});
     SimWindow* w = Find(wnd);
@@ -265,8 +275,8 @@ void SimDesktop::ShowErrorBox(std::string_view text) {
 // it findable, as for a second engine started on the same desktop.
 void SimDesktop::SetEngineWindowTitle(std::string_view title) {
     engineTitle = title;
-    SimWindow engine{kEngineClassName, std::string(title), {0, 0, 115, 27}, {}, 0x80000000u,
-                     false, 2};
+    SimWindow engine{
+        kEngineClassName, std::string(title), {0, 0, 115, 27}, {}, 0x80000000u, false, 2};
     windows_[nextHandle_] = engine;
     nextHandle_ += 4;
 }

@@ -59,12 +59,14 @@ struct SimWindow {
 };
 
 class SimDesktop final : public WindowSystem {
-public:
+  public:
     // The default screen is 1920 x 1080 at the origin.
     explicit SimDesktop(TRect screen = {0, 0, 1920, 1080});
 
     // --- the simulated world, for tests -------------------------------------------------
-    Hwnd AddWindow(TRect rect, std::string className = "TestWindow", std::string title = "",
+    Hwnd AddWindow(TRect rect,
+                   std::string className = "TestWindow",
+                   std::string title = "",
                    std::uint32_t thread = 1);
     // A hidden top-level window of class Progman covering the screen, as a Windows shell has.
     Hwnd AddShellWindows();
@@ -124,7 +126,10 @@ public:
     Hwnd GetForegroundWindow() override;
     std::optional<TRect> GetWindowRect(Hwnd wnd) override;
     std::uint32_t GetWindowLongA(Hwnd wnd, std::int32_t index) override;
-    void SetWindowPos(Hwnd wnd, Hwnd insertAfter, std::int32_t x, std::int32_t y,
+    void SetWindowPos(Hwnd wnd,
+                      Hwnd insertAfter,
+                      std::int32_t x,
+                      std::int32_t y,
                       std::uint32_t flags) override;
     void ShowWindow(Hwnd wnd, std::int32_t cmdShow) override;
     std::optional<TPoint> GetCursorPos() override;
@@ -152,7 +157,7 @@ public:
     // Attached thread pairs (attach, attachTo) that have not been detached again.
     std::multiset<std::pair<std::uint32_t, std::uint32_t>> attachedInputs;
 
-private:
+  private:
     void Record(Call call);
     SimWindow* Find(Hwnd wnd);
 

@@ -42,7 +42,7 @@ inline constexpr std::int32_t kVkMenu = 18;
 inline constexpr std::int32_t kVkF4 = 115;
 
 class WindowSystem {
-public:
+  public:
     WindowSystem() = default;
     WindowSystem(const WindowSystem&) = delete;
     WindowSystem& operator=(const WindowSystem&) = delete;
@@ -57,7 +57,10 @@ public:
     // 0 for a window that no longer exists.
     virtual std::uint32_t GetWindowLongA(Hwnd wnd, std::int32_t index) = 0;
     // Moves without resizing (the size arguments are always 0).
-    virtual void SetWindowPos(Hwnd wnd, Hwnd insertAfter, std::int32_t x, std::int32_t y,
+    virtual void SetWindowPos(Hwnd wnd,
+                              Hwnd insertAfter,
+                              std::int32_t x,
+                              std::int32_t y,
                               std::uint32_t flags) = 0;
     virtual void ShowWindow(Hwnd wnd, std::int32_t cmdShow) = 0;
     virtual std::optional<TPoint> GetCursorPos() = 0;

@@ -15,7 +15,7 @@ namespace popyo {
 // A conversion or file error. what() is the UTF-8 text the error box shows (without the
 // period the box appends).
 class SettingsError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

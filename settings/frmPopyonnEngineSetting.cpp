@@ -37,8 +37,7 @@ TForm2::TForm2() {
 }
 
 bool TForm2::IsNumberBox(const TControl& box) const {
-    return &box == &Edit1 || &box == &Edit2 || &box == &Edit3 || &box == &Edit5 ||
-           &box == &Edit6;
+    return &box == &Edit1 || &box == &Edit2 || &box == &Edit3 || &box == &Edit5 || &box == &Edit6;
 }
 
 void TForm2::SetText(TControl& box, std::string text) {

@@ -18,7 +18,7 @@ struct TControl {
 };
 
 class TForm2 {
-public:
+  public:
     TForm2();
 
     // Handlers.
@@ -48,8 +48,8 @@ public:
     // Controls.
     TControl Label2, Label19;
     TControl Edit1, Edit2, Edit3, Edit4, Edit5, Edit6;
-    TControl CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7,
-        CheckBox8, CheckBox9;
+    TControl CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7, CheckBox8,
+        CheckBox9;
 
     // Fields, in declaration order.
     bool ActWin = false;
@@ -69,7 +69,7 @@ public:
     bool AutoActivate = false;
     bool ChangePopyonStyle = false;
 
-private:
+  private:
     void EnableLeaveDependants();
     void FillEmpty(TControl& box);
     void RaiseTo(TControl& box, std::int32_t minimum);

@@ -1,0 +1,21 @@
+// Program entry: start the engine window, then run the message loop until the engine ends.
+#include <windows.h>
+
+#include "engine/frmPopyonnEngine.h"
+#include "platform/EngineWindow_win.h"
+#include "platform/Win32WindowSystem_win.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    popyo::Win32WindowSystem ws;
+    popyo::TformPopyonnEngine engine(ws);
+    // Start-up runs inside the window's creation; a refused second start has already asked
+    // the loop to end by the time it begins.
+    popyo::EngineWindow window(instance, engine, ws);
+
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return 0;
+}

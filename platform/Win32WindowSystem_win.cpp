@@ -1,0 +1,223 @@
+#include "platform/Win32WindowSystem_win.h"
+
+#include <vector>
+
+#include "platform/Win32Util_win.h"
+#include "settings/SettingsDialog_win.h"
+
+namespace popyo {
+
+namespace {
+
+constexpr wchar_t kApplicationTitle[] = L"Qovポピョンと！Engine";
+
+}  // namespace
+
+Hwnd Win32WindowSystem::FindWindowA(std::string_view className, std::string_view title) {
+    const std::string cls(className);
+    const std::string text(title);
+    return FromHwnd(::FindWindowA(cls.c_str(), text.c_str()));
+}
+
+Hwnd Win32WindowSystem::GetDesktopWindow() {
+    return FromHwnd(::GetDesktopWindow());
+}
+
+Hwnd Win32WindowSystem::GetForegroundWindow() {
+    return FromHwnd(::GetForegroundWindow());
+}
+
+std::optional<TRect> Win32WindowSystem::GetWindowRect(Hwnd wnd) {
+    RECT r;
+    if (!::GetWindowRect(ToHwnd(wnd), &r)) {
+        return std::nullopt;
+    }
+    return TRect{r.left, r.top, r.right, r.bottom};
+}
+
+std::uint32_t Win32WindowSystem::GetWindowLongA(Hwnd wnd, std::int32_t index) {
+    return static_cast<std::uint32_t>(::GetWindowLongA(ToHwnd(wnd), index));
+}
+
+void Win32WindowSystem::SetWindowPos(Hwnd wnd,
+                                     Hwnd insertAfter,
+                                     std::int32_t x,
+                                     std::int32_t y,
+                                     std::uint32_t flags) {
+    ::SetWindowPos(ToHwnd(wnd), ToHwnd(insertAfter), x, y, 0, 0, flags);
+}
+
+void Win32WindowSystem::ShowWindow(Hwnd wnd, std::int32_t cmdShow) {
+    ::ShowWindow(ToHwnd(wnd), cmdShow);
+}
+
+std::optional<TPoint> Win32WindowSystem::GetCursorPos() {
+    POINT p;
+    if (!::GetCursorPos(&p)) {
+        return std::nullopt;
+    }
+    return TPoint{p.x, p.y};
+}
+
+// The engine asks whether a key or button is down anywhere on the desktop. A thread's own
+// key state follows only the input it receives itself, and the engine receives none, so
+// the answer comes from the asynchronous state. Buttons are the logical ones: with swapped
+// buttons the physical right button is the left one.
+std::int16_t Win32WindowSystem::GetKeyState(std::int32_t virtualKey) {
+    if (virtualKey <= 0 || virtualKey > 0xFE) {
+        return 0;
+    }
+    int vk = virtualKey;
+    if ((vk == VK_LBUTTON || vk == VK_RBUTTON) && ::GetSystemMetrics(SM_SWAPBUTTON) != 0) {
+        vk = vk == VK_LBUTTON ? VK_RBUTTON : VK_LBUTTON;
+    }
+    return (::GetAsyncKeyState(vk) & 0x8000) != 0 ? std::int16_t{-32768} : std::int16_t{0};
+}
+
+std::int32_t Win32WindowSystem::GetSystemMetrics(std::int32_t index) {
+    return ::GetSystemMetrics(index);
+}
+
+void Win32WindowSystem::SetForegroundWindow(Hwnd wnd) {
+    ::SetForegroundWindow(ToHwnd(wnd));
+}
+
+std::uint32_t Win32WindowSystem::GetWindowThreadProcessId(Hwnd wnd) {
+    return ::GetWindowThreadProcessId(ToHwnd(wnd), nullptr);
+}
+
+void Win32WindowSystem::AttachThreadInput(std::uint32_t attach, std::uint32_t attachTo, bool on) {
+    ::AttachThreadInput(attach, attachTo, on ? TRUE : FALSE);
+}
+
+// Neither written to the user profile nor broadcast: the change lasts only for the call.
+std::uint32_t Win32WindowSystem::GetForegroundLockTimeout() {
+    DWORD value = 0;
+    ::SystemParametersInfoA(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &value, 0);
+    return value;
+}
+
+void Win32WindowSystem::SetForegroundLockTimeout(std::uint32_t ms) {
+    ::SystemParametersInfoA(SPI_SETFOREGROUNDLOCKTIMEOUT, 0,
+                            reinterpret_cast<PVOID>(static_cast<UINT_PTR>(ms)), 0);
+}
+
+void Win32WindowSystem::Sleep(std::uint32_t ms) {
+    ::Sleep(ms);
+}
+
+std::optional<std::string> Win32WindowSystem::UserName() {
+    wchar_t name[256];
+    DWORD size = 256;
+    if (!::GetUserNameW(name, &size)) {
+        return std::nullopt;
+    }
+    return Narrow(name);
+}
+
+std::string Win32WindowSystem::ExecutablePath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD n =
+            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n < buffer.size()) {
+            return Narrow(std::wstring_view(buffer.data(), n));
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+void Win32WindowSystem::ShowNotice(std::string_view text, std::string_view caption) {
+    ::MessageBoxW(engineWnd_, Widen(text).c_str(), Widen(caption).c_str(), MB_OK);
+}
+
+void Win32WindowSystem::ShowErrorBox(std::string_view text) {
+    ::MessageBoxW(engineWnd_, Widen(text).c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+}
+
+void Win32WindowSystem::SetEngineWindowTitle(std::string_view title) {
+    ::SetWindowTextW(engineWnd_, Widen(title).c_str());
+}
+
+std::int32_t Win32WindowSystem::EngineWindowWidth() {
+    RECT r;
+    if (!::GetWindowRect(engineWnd_, &r)) {
+        return 0;
+    }
+    return r.right - r.left;
+}
+
+void Win32WindowSystem::SetTimer1Enabled(bool enabled) {
+    if (enabled && !terminated_) {
+        ::SetTimer(engineWnd_, kTimer1Id, kTimer1Interval, nullptr);
+    } else {
+        ::KillTimer(engineWnd_, kTimer1Id);
+    }
+}
+
+// The message loop ends at its next turn; a modal loop running inside it (the settings
+// dialog) sees the flag and ends first.
+void Win32WindowSystem::Terminate() {
+    if (terminated_) {
+        return;
+    }
+    terminated_ = true;
+    ::KillTimer(engineWnd_, kTimer1Id);
+    ::PostQuitMessage(0);
+}
+
+void Win32WindowSystem::RunSettingsDialog(TForm2& dialog) {
+    RunSettingsDialogModal(engineWnd_, dialog, terminated_);
+}
+
+bool Win32WindowSystem::FileExists(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::optional<std::string> Win32WindowSystem::ReadWholeFile(const std::string& path) {
+    UniqueHandle file(::CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return std::nullopt;
+    }
+    std::string content;
+    char chunk[4096];
+    DWORD read = 0;
+    while (::ReadFile(file.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
+        content.append(chunk, read);
+    }
+    return content;
+}
+
+// The new content goes to a file beside the old one, which then replaces it in one step:
+// a crash or a full disk leaves the old file whole, never a truncated one.
+bool Win32WindowSystem::ReplaceFileContent(const std::string& path, std::string_view content) {
+    const std::wstring target = Widen(path);
+    const std::wstring temp = target + L".tmp";
+    {
+        UniqueHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            return false;
+        }
+        DWORD written = 0;
+        const bool ok = ::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()),
+                                    &written, nullptr) &&
+                        written == content.size() && ::FlushFileBuffers(file.Get());
+        if (!ok) {
+            file.Reset();
+            ::DeleteFileW(temp.c_str());
+            return false;
+        }
+    }
+    if (!::MoveFileExW(temp.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ::DeleteFileW(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace popyo

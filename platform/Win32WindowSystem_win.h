@@ -1,0 +1,61 @@
+// The window system on real Windows: each operation is one user32, kernel32 or advapi32
+// call, translated between the engine's 32-bit handles and UTF-8 texts and Win32's types.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/WindowSystem.h"
+
+namespace popyo {
+
+class Win32WindowSystem final : public WindowSystem {
+  public:
+    // The engine window becomes known when it is created.
+    void SetEngineWindow(HWND wnd) { engineWnd_ = wnd; }
+    HWND EngineWindow() const { return engineWnd_; }
+    bool Terminated() const { return terminated_; }
+
+    Hwnd FindWindowA(std::string_view className, std::string_view title) override;
+    Hwnd GetDesktopWindow() override;
+    Hwnd GetForegroundWindow() override;
+    std::optional<TRect> GetWindowRect(Hwnd wnd) override;
+    std::uint32_t GetWindowLongA(Hwnd wnd, std::int32_t index) override;
+    void SetWindowPos(Hwnd wnd,
+                      Hwnd insertAfter,
+                      std::int32_t x,
+                      std::int32_t y,
+                      std::uint32_t flags) override;
+    void ShowWindow(Hwnd wnd, std::int32_t cmdShow) override;
+    std::optional<TPoint> GetCursorPos() override;
+    std::int16_t GetKeyState(std::int32_t virtualKey) override;
+    std::int32_t GetSystemMetrics(std::int32_t index) override;
+    void SetForegroundWindow(Hwnd wnd) override;
+    std::uint32_t GetWindowThreadProcessId(Hwnd wnd) override;
+    void AttachThreadInput(std::uint32_t attach, std::uint32_t attachTo, bool on) override;
+    std::uint32_t GetForegroundLockTimeout() override;
+    void SetForegroundLockTimeout(std::uint32_t ms) override;
+    void Sleep(std::uint32_t ms) override;
+    std::optional<std::string> UserName() override;
+
+    std::string ExecutablePath() override;
+    void ShowNotice(std::string_view text, std::string_view caption) override;
+    void ShowErrorBox(std::string_view text) override;
+    void SetEngineWindowTitle(std::string_view title) override;
+    std::int32_t EngineWindowWidth() override;
+    void SetTimer1Enabled(bool enabled) override;
+    void Terminate() override;
+    void RunSettingsDialog(TForm2& dialog) override;
+
+    bool FileExists(const std::string& path) override;
+    std::optional<std::string> ReadWholeFile(const std::string& path) override;
+    bool ReplaceFileContent(const std::string& path, std::string_view content) override;
+
+    static constexpr UINT_PTR kTimer1Id = 1;
+    static constexpr UINT kTimer1Interval = 50;
+
+  private:
+    HWND engineWnd_ = nullptr;
+    bool terminated_ = false;
+};
+
+}  // namespace popyo

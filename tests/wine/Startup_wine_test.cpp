@@ -1,0 +1,214 @@
+// Start-up of the real engine under Wine: its hidden window, the first settings file, the
+// refusal of a second instance, the error box for a bad settings file, closing, and the
+// idle cost of its timer.
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <optional>
+
+#include "protocol/PopyoDef.h"
+#include "tests/wine/support/WineHarness.h"
+
+namespace popyo::wine {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr char kDefaultSettings[] =
+    "wx=195\r\nmv=150\r\nmgn=1\r\nmgn2=15\r\nactwin=True\r\nhiact=True\r\noutwin=True\r\n"
+    "DisableKey=17\r\nAutoRestore=True\r\nMouseDownDisable=True\r\nOnTime=10\r\n"
+    "OffTime=10\r\nOutCheck=True\r\nSwitchOnTime=True\r\nAutoActivate=True\r\n"
+    "ChangePopyonStyle=False\r\n";
+
+// A plain window of the test process for the engine to slide. The test thread pumps its
+// messages whenever it waits (PollUntil, WaitForExit).
+class TestWindow {
+  public:
+    explicit TestWindow(RECT r) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"PopyoWineTestWindow";
+        ::RegisterClassExW(&wc);  // already registered by an earlier test: fine
+        wnd_ = ::CreateWindowExW(0, wc.lpszClassName, L"slide me", WS_POPUP | WS_BORDER, r.left,
+                                 r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
+        // Not activated: the foreground stays out of the picture.
+        ::ShowWindow(wnd_, SW_SHOWNOACTIVATE);
+    }
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+    ~TestWindow() { ::DestroyWindow(wnd_); }
+
+    HWND Handle() const { return wnd_; }
+    RECT Rect() const {
+        RECT r{};
+        ::GetWindowRect(wnd_, &r);
+        return r;
+    }
+    // The 32-bit handle value the control messages carry.
+    WPARAM Param() const { return static_cast<WPARAM>(reinterpret_cast<UINT_PTR>(wnd_)); }
+
+  private:
+    HWND wnd_ = nullptr;
+};
+
+std::optional<LRESULT> QueryStatus(HWND engine, const TestWindow& window) {
+    return SendWithTimeout(engine, EM_GETSTATUS, window.Param(), 0);
+}
+
+// Whether the engine thread has finished start-up and answers control messages: a status
+// query for handle 0 answers "not registered".
+bool Answers(HWND engine) {
+    return SendWithTimeout(engine, EM_GETSTATUS, 0, 0) == LRESULT{0};
+}
+
+class EngineStartup : public ::testing::Test {
+  protected:
+    EngineSandbox sandbox_;
+    ProgmanStub stub_;
+};
+
+// Every start-up test runs twice: once with the shell's "Progman" window present, as on
+// Windows, and once without it, as on Wine's own desktop.
+class EngineOnAnyDesktop : public ::testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override {
+        if (GetParam()) {
+            stub_.emplace();
+        }
+    }
+
+    EngineSandbox sandbox_;
+    std::optional<ProgmanStub> stub_;
+};
+
+INSTANTIATE_TEST_SUITE_P(Desktop,
+                         EngineOnAnyDesktop,
+                         ::testing::Values(true, false),
+                         [](const auto& info) {
+                             return info.param ? "WithProgman" : "WithoutProgman";
+                         });
+
+TEST_P(EngineOnAnyDesktop, FirstStartHidesWindowAndWritesDefaults) {
+    Process engine = sandbox_.Start();
+    HWND wnd = WaitForEngineWindow(engine);
+    ASSERT_NE(wnd, nullptr) << "no engine window";
+    ASSERT_TRUE(PollUntil([&] { return Answers(wnd); }, kStartTimeout));
+
+    EXPECT_FALSE(::IsWindowVisible(wnd));
+    RECT client{};
+    ::GetClientRect(wnd, &client);
+    EXPECT_EQ(client.right, 115);
+    EXPECT_EQ(client.bottom, 27);
+    EXPECT_EQ(sandbox_.ReadSettings(), std::string(kDefaultSettings));
+}
+
+// A window registered at the right edge must end beyond the screen's right side, which
+// only works when the engine knows the real desktop rectangle; closing the engine puts the
+// window back where it stood.
+TEST_P(EngineOnAnyDesktop, HidesAtTheRealScreenEdgeAndCloseRestores) {
+    const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
+    // Well away from every edge and from the window, so nothing pops it out again.
+    ASSERT_TRUE(::SetCursorPos(screenWidth / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2));
+    const RECT home{screenWidth - 400, 300, screenWidth - 100, 500};
+    TestWindow window(home);
+
+    Process engine = sandbox_.Start();
+    HWND wnd = WaitForEngineWindow(engine);
+    ASSERT_NE(wnd, nullptr);
+    ASSERT_EQ(SendWithTimeout(wnd, EM_REGISTER, window.Param(), edRight), LRESULT{0});
+    ASSERT_TRUE(PollUntil([&] { return QueryStatus(wnd, window) == LRESULT{rsHidden}; }, 10s))
+        << "status " << QueryStatus(wnd, window).value_or(-1);
+    EXPECT_GE(window.Rect().left, screenWidth);
+
+    ASSERT_TRUE(::PostMessageW(wnd, WM_CLOSE, 0, 0));
+    ASSERT_TRUE(engine.WaitForExit(kExitTimeout)) << "the engine did not end on WM_CLOSE";
+    EXPECT_EQ(FindEngineWindow(), nullptr);
+    const RECT r = window.Rect();
+    EXPECT_EQ(r.left, home.left);
+    EXPECT_EQ(r.top, home.top);
+}
+
+// The second engine shows its notice and ends without reading or writing the settings
+// file; the first keeps running.
+TEST_F(EngineStartup, SecondStartIsRefused) {
+    Process first = sandbox_.Start();
+    HWND wnd = WaitForEngineWindow(first);
+    ASSERT_NE(wnd, nullptr);
+    ASSERT_TRUE(PollUntil([&] { return Answers(wnd); }, kStartTimeout));
+    // Had the second start gone on, it would write a fresh file.
+    sandbox_.RemoveSettings();
+
+    Process second = sandbox_.Start();
+    HWND box = WaitForMessageBox(second.Id());
+    ASSERT_NE(box, nullptr) << "no notice from the second engine";
+    const MessageBoxContent notice = ReadMessageBox(box);
+    EXPECT_EQ(notice.text, L"二重起動は出来ません。");
+    EXPECT_EQ(notice.caption, L"QovPopyonEngine");
+    EXPECT_FALSE(notice.icon);
+    EXPECT_TRUE(second.Running()) << "the notice must wait for the user";
+
+    DismissMessageBox(box);
+    EXPECT_TRUE(second.WaitForExit(kExitTimeout)) << "the refused engine did not end";
+    EXPECT_EQ(sandbox_.ReadSettings(), std::nullopt);
+    EXPECT_TRUE(first.Running());
+    EXPECT_EQ(FindEngineWindow(), wnd);
+    EXPECT_TRUE(Answers(wnd));
+}
+
+TEST_F(EngineStartup, BadIntegerShowsErrorBoxAndEngineRuns) {
+    constexpr char kBadFile[] = "wx=195\r\nmv=abc\r\n";
+    sandbox_.WriteSettings(kBadFile);
+
+    Process engine = sandbox_.Start();
+    HWND box = WaitForMessageBox(engine.Id());
+    ASSERT_NE(box, nullptr) << "no error box";
+    const MessageBoxContent error = ReadMessageBox(box);
+    EXPECT_EQ(error.text, L"'abc' is not a valid integer value.");
+    EXPECT_EQ(error.caption, L"Qovポピョンと！Engine");
+    EXPECT_TRUE(error.icon);
+
+    DismissMessageBox(box);
+    HWND wnd = WaitForEngineWindow(engine);
+    ASSERT_NE(wnd, nullptr);
+    EXPECT_TRUE(PollUntil([&] { return Answers(wnd); }, kStartTimeout));
+    EXPECT_TRUE(engine.Running());
+    // The defaults are not written over a file that failed to load.
+    EXPECT_EQ(sandbox_.ReadSettings(), std::string(kBadFile));
+}
+
+// Idle, the engine only runs its 50 ms tick; that must stay below 1% of one core.
+TEST_F(EngineStartup, IdleEngineUsesUnderOnePercentCpu) {
+    Process engine = sandbox_.Start();
+    HWND wnd = WaitForEngineWindow(engine);
+    ASSERT_NE(wnd, nullptr);
+    ASSERT_TRUE(PollUntil([&] { return Answers(wnd); }, kStartTimeout));
+    // Start-up work is not idle work.
+    PumpFor(1s);
+
+    const auto cpuNow = [&] {
+        FILETIME created, exited, kernel, user;
+        EXPECT_TRUE(::GetProcessTimes(engine.Handle(), &created, &exited, &kernel, &user));
+        const auto ticks = [](FILETIME t) {
+            return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+        };
+        return ticks(kernel) + ticks(user);  // 100 ns units
+    };
+    const ULONGLONG cpuBefore = cpuNow();
+    const ULONGLONG wallBefore = ::GetTickCount64();
+    PumpFor(20s);
+    const ULONGLONG cpu = cpuNow() - cpuBefore;
+    const ULONGLONG wallMs = ::GetTickCount64() - wallBefore;
+    ASSERT_TRUE(engine.Running());
+
+    const double percent =
+        100.0 * (static_cast<double>(cpu) / 10000.0) / static_cast<double>(wallMs);
+    std::cout << "idle engine CPU: " << percent << "% of one core over " << wallMs << " ms\n";
+    RecordProperty("idle_cpu_percent", std::to_string(percent));
+    EXPECT_LT(percent, 1.0);
+}
+
+}  // namespace
+}  // namespace popyo::wine

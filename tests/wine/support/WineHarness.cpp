@@ -1,0 +1,362 @@
+#include "tests/wine/support/WineHarness.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "protocol/PopyoDef.h"
+
+namespace popyo::wine {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// Short enough that a poll notices a change within a tick of the engine's timer.
+constexpr milliseconds kPollStep{10};
+
+[[noreturn]] void Fail(const std::string& what) {
+    throw std::runtime_error(what + " (error " + std::to_string(::GetLastError()) + ")");
+}
+
+void PumpPending() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+DWORD ToWait(milliseconds ms) {
+    return static_cast<DWORD>(std::max<milliseconds::rep>(ms.count(), 0));
+}
+
+// Waits for the handle (or only for messages when it is null), pumping meanwhile.
+bool WaitPumping(HANDLE handle, milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    const DWORD count = handle != nullptr ? 1 : 0;
+    for (;;) {
+        PumpPending();
+        const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
+        if (left <= milliseconds::zero()) {
+            return handle != nullptr && ::WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+        }
+        const DWORD r =
+            ::MsgWaitForMultipleObjects(count, &handle, FALSE, ToWait(left), QS_ALLINPUT);
+        if (count == 1 && r == WAIT_OBJECT_0) {
+            return true;
+        }
+    }
+}
+
+struct BoxSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindBoxOf(HWND wnd, LPARAM param) {
+    auto* search = reinterpret_cast<BoxSearch*>(param);
+    if (WindowProcessId(wnd) == search->processId && ClassName(wnd) == L"#32770" &&
+        ::IsWindowVisible(wnd)) {
+        search->found = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindVisibleIcon(HWND child, LPARAM param) {
+    const auto style = static_cast<DWORD>(::GetWindowLongPtrW(child, GWL_STYLE));
+    if (ClassName(child) == L"Static" && (style & SS_TYPEMASK) == SS_ICON &&
+        ::IsWindowVisible(child)) {
+        *reinterpret_cast<bool*>(param) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HANDLE OpenForReading(const fs::path& path) {
+    return ::CreateFileW(path.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+fs::path MakeFreshDirectory() {
+    const fs::path base = fs::temp_directory_path();
+    for (unsigned attempt = 0; attempt < 1000; ++attempt) {
+        const std::wstring name = L"popyo-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(::GetTickCount64()) + L"-" +
+                                  std::to_wstring(attempt);
+        const fs::path dir = base / name;
+        if (::CreateDirectoryW(dir.c_str(), nullptr)) {
+            return dir;
+        }
+    }
+    Fail("no fresh directory under " + base.string());
+}
+
+}  // namespace
+
+bool PollUntil(const std::function<bool()>& done, milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        PumpPending();
+        if (done()) {
+            return true;
+        }
+        if (Clock::now() >= deadline) {
+            return false;
+        }
+        WaitPumping(nullptr, kPollStep);
+    }
+}
+
+void PumpFor(milliseconds duration) {
+    WaitPumping(nullptr, duration);
+}
+
+// ---- Process ----
+
+Process Process::Launch(const fs::path& exe) {
+    std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &info)) {
+        Fail("cannot start " + exe.string());
+    }
+    ::CloseHandle(info.hThread);
+    return Process(info.hProcess, info.dwProcessId);
+}
+
+Process::Process(Process&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)), id_(std::exchange(other.id_, 0)) {}
+
+Process& Process::operator=(Process&& other) noexcept {
+    if (this != &other) {
+        Reset();
+        handle_ = std::exchange(other.handle_, nullptr);
+        id_ = std::exchange(other.id_, 0);
+    }
+    return *this;
+}
+
+Process::~Process() {
+    Reset();
+}
+
+void Process::Reset() noexcept {
+    if (handle_ == nullptr) {
+        return;
+    }
+    Kill();
+    ::CloseHandle(handle_);
+    handle_ = nullptr;
+    id_ = 0;
+}
+
+bool Process::Running() const {
+    return handle_ != nullptr && ::WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
+}
+
+bool Process::WaitForExit(milliseconds timeout) {
+    return handle_ != nullptr && WaitPumping(handle_, timeout);
+}
+
+void Process::Kill() {
+    if (Running()) {
+        ::TerminateProcess(handle_, 1);
+        ::WaitForSingleObject(handle_, ToWait(kExitTimeout));
+    }
+}
+
+// ---- EngineSandbox ----
+
+EngineSandbox::EngineSandbox() : dir_(MakeFreshDirectory()) {
+    const fs::path source = BinDir() / L"PopyonnEngine.exe";
+    if (!::CopyFileW(source.c_str(), Exe().c_str(), TRUE)) {
+        Fail("cannot copy " + source.string());
+    }
+}
+
+EngineSandbox::~EngineSandbox() {
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+}
+
+fs::path EngineSandbox::Exe() const {
+    return dir_ / L"PopyonnEngine.exe";
+}
+
+fs::path EngineSandbox::SettingsFile() const {
+    return dir_ / (L"PopyoE_" + UserName() + L".dat");
+}
+
+std::optional<std::string> EngineSandbox::ReadSettings() const {
+    HANDLE file = OpenForReading(SettingsFile());
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        bytes.append(buffer, got);
+    }
+    ::CloseHandle(file);
+    return bytes;
+}
+
+void EngineSandbox::WriteSettings(std::string_view bytes) const {
+    HANDLE file = ::CreateFileW(SettingsFile().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        Fail("cannot create the settings file");
+    }
+    DWORD written = 0;
+    const BOOL ok =
+        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+    if (!ok || written != bytes.size()) {
+        Fail("cannot write the settings file");
+    }
+}
+
+void EngineSandbox::RemoveSettings() const {
+    if (!::DeleteFileW(SettingsFile().c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
+        Fail("cannot delete the settings file");
+    }
+}
+
+Process EngineSandbox::Start() const {
+    return Process::Launch(Exe());
+}
+
+// ---- Windows ----
+
+fs::path BinDir() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD n =
+            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) {
+            Fail("GetModuleFileNameW failed");
+        }
+        if (n < buffer.size()) {
+            return fs::path(std::wstring(buffer.data(), n)).parent_path();
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring UserName() {
+    wchar_t name[257];
+    DWORD size = 257;
+    if (!::GetUserNameW(name, &size)) {
+        return {};
+    }
+    return name;
+}
+
+HWND FindEngineWindow() {
+    return ::FindWindowA(kEngineClassName, kEngineWindowTitle);
+}
+
+HWND WaitForEngineWindow(const Process& process, milliseconds timeout) {
+    HWND found = nullptr;
+    PollUntil(
+        [&] {
+            HWND wnd = FindEngineWindow();
+            found = wnd != nullptr && WindowProcessId(wnd) == process.Id() ? wnd : nullptr;
+            return found != nullptr;
+        },
+        timeout);
+    return found;
+}
+
+DWORD WindowProcessId(HWND wnd) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(wnd, &pid);
+    return pid;
+}
+
+std::optional<LRESULT> SendWithTimeout(HWND wnd,
+                                       UINT msg,
+                                       WPARAM wParam,
+                                       LPARAM lParam,
+                                       milliseconds timeout) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(wnd, msg, wParam, lParam, SMTO_NORMAL, ToWait(timeout), &result)) {
+        return std::nullopt;
+    }
+    return static_cast<LRESULT>(result);
+}
+
+std::wstring WindowText(HWND wnd) {
+    const auto length = SendWithTimeout(wnd, WM_GETTEXTLENGTH, 0, 0);
+    if (!length || *length <= 0) {
+        return {};
+    }
+    std::wstring text(static_cast<std::size_t>(*length) + 1, L'\0');
+    const auto copied =
+        SendWithTimeout(wnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied ? static_cast<std::size_t>(*copied) : 0);
+    return text;
+}
+
+std::wstring ClassName(HWND wnd) {
+    wchar_t name[256];
+    const int n = ::GetClassNameW(wnd, name, 256);
+    return std::wstring(name, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+HWND WaitForMessageBox(DWORD processId, milliseconds timeout) {
+    BoxSearch search{processId, nullptr};
+    PollUntil(
+        [&] {
+            ::EnumWindows(&FindBoxOf, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeout);
+    return search.found;
+}
+
+MessageBoxContent ReadMessageBox(HWND box) {
+    MessageBoxContent content;
+    content.caption = WindowText(box);
+    if (HWND text = ::GetDlgItem(box, 0xFFFF)) {
+        content.text = WindowText(text);
+    }
+    ::EnumChildWindows(box, &FindVisibleIcon, reinterpret_cast<LPARAM>(&content.icon));
+    return content;
+}
+
+void DismissMessageBox(HWND box) {
+    ::PostMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+}
+
+// ---- ProgmanStub ----
+
+ProgmanStub::ProgmanStub() : process_(Process::Launch(BinDir() / L"ProgmanStub.exe")) {
+    PollUntil(
+        [&] {
+            HWND wnd = ::FindWindowA("Progman", "Program Manager");
+            wnd_ = wnd != nullptr && WindowProcessId(wnd) == process_.Id() ? wnd : nullptr;
+            return wnd_ != nullptr;
+        },
+        kStartTimeout);
+    if (wnd_ == nullptr) {
+        throw std::runtime_error("the Progman stub made no window");
+    }
+}
+
+ProgmanStub::~ProgmanStub() {
+    if (wnd_ != nullptr) {
+        ::PostMessageW(wnd_, WM_CLOSE, 0, 0);
+        process_.WaitForExit(kExitTimeout);
+    }
+}
+
+}  // namespace popyo::wine

@@ -1,0 +1,122 @@
+// Test client side of the Wine integration tests: starting the real engine in a sandbox of
+// its own, finding its windows and message boxes, and waiting with deadlines.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace popyo::wine {
+
+using std::chrono::milliseconds;
+
+// A Wine process start costs a few tenths of a second; a loaded machine needs more.
+inline constexpr milliseconds kStartTimeout{15000};
+inline constexpr milliseconds kExitTimeout{10000};
+inline constexpr milliseconds kReplyTimeout{5000};
+
+// Waits until `done` answers true or the timeout passes; answers the last `done`. The
+// thread's own messages are pumped meanwhile, so windows of the test process keep
+// answering the engine.
+bool PollUntil(const std::function<bool()>& done, milliseconds timeout);
+
+// Pumps the thread's messages for the whole duration.
+void PumpFor(milliseconds duration);
+
+// A process that this harness started. Killed on destruction if it still runs.
+class Process {
+  public:
+    static Process Launch(const std::filesystem::path& exe);
+
+    Process(Process&& other) noexcept;
+    Process& operator=(Process&& other) noexcept;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    ~Process();
+
+    DWORD Id() const { return id_; }
+    HANDLE Handle() const { return handle_; }
+    bool Running() const;
+    bool WaitForExit(milliseconds timeout);
+    void Kill();
+
+  private:
+    Process(HANDLE handle, DWORD id) : handle_(handle), id_(id) {}
+    void Reset() noexcept;
+
+    HANDLE handle_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// A fresh directory holding a copy of PopyonnEngine.exe, so that each test has its own
+// settings file beside the executable. Processes started from it must end before it goes.
+class EngineSandbox {
+  public:
+    EngineSandbox();
+    EngineSandbox(const EngineSandbox&) = delete;
+    EngineSandbox& operator=(const EngineSandbox&) = delete;
+    ~EngineSandbox();
+
+    const std::filesystem::path& Dir() const { return dir_; }
+    std::filesystem::path Exe() const;
+    std::filesystem::path SettingsFile() const;
+    // The file's bytes; nullopt when there is no file.
+    std::optional<std::string> ReadSettings() const;
+    void WriteSettings(std::string_view bytes) const;
+    void RemoveSettings() const;
+    Process Start() const;
+
+  private:
+    std::filesystem::path dir_;
+};
+
+// The directory of the running test executable, where the programs under test are built.
+std::filesystem::path BinDir();
+std::wstring UserName();
+
+HWND FindEngineWindow();
+// The engine window, once it belongs to `process`; nullptr after the timeout.
+HWND WaitForEngineWindow(const Process& process, milliseconds timeout = kStartTimeout);
+DWORD WindowProcessId(HWND wnd);
+// SendMessage with a deadline; nullopt when the window did not answer in time.
+std::optional<LRESULT> SendWithTimeout(HWND wnd,
+                                       UINT msg,
+                                       WPARAM wParam,
+                                       LPARAM lParam,
+                                       milliseconds timeout = kReplyTimeout);
+std::wstring WindowText(HWND wnd);
+std::wstring ClassName(HWND wnd);
+
+struct MessageBoxContent {
+    std::wstring caption;
+    std::wstring text;
+    bool icon = false;
+};
+
+// A visible message box (dialog class #32770) of the process; nullptr after the timeout.
+HWND WaitForMessageBox(DWORD processId, milliseconds timeout = kStartTimeout);
+MessageBoxContent ReadMessageBox(HWND box);
+// Presses OK the way a user would, without waiting for the box's owner.
+void DismissMessageBox(HWND box);
+
+// The stand-in for the shell's "Progman" window; closed on destruction.
+class ProgmanStub {
+  public:
+    ProgmanStub();
+    ProgmanStub(const ProgmanStub&) = delete;
+    ProgmanStub& operator=(const ProgmanStub&) = delete;
+    ~ProgmanStub();
+
+    HWND Window() const { return wnd_; }
+
+  private:
+    Process process_;
+    HWND wnd_ = nullptr;
+};
+
+}  // namespace popyo::wine
