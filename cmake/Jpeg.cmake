@@ -1,12 +1,13 @@
 # libjpeg, for decoding the settings dialog's banner, and popyo_banner, the decoder.
 #
-# Natively the system's libjpeg (libjpeg62-turbo-dev). The Windows build cross-compiles
-# Debian's own libjpeg-turbo source once per build tree, at configure time, and links it
-# statically; scripts/lib/libjpeg-mingw.sh does the fetching and building.
+# Built on Linux or on Windows itself, it is the system's libjpeg (libjpeg62-turbo-dev on
+# Debian). The Windows build cross-compiled on Linux builds Debian's own libjpeg-turbo source
+# once per build tree, at configure time, and links it statically;
+# scripts/lib/libjpeg-mingw.sh does the fetching and building.
 
 get_filename_component(POPYO_REPO_DIR ${CMAKE_CURRENT_LIST_DIR} DIRECTORY)
 
-if(WIN32)
+if(WIN32 AND CMAKE_CROSSCOMPILING)
     set(POPYO_JPEG_DIR ${CMAKE_BINARY_DIR}/deps/libjpeg)
     if(NOT EXISTS ${POPYO_JPEG_DIR}/lib/libjpeg.a)
         set(log ${CMAKE_BINARY_DIR}/deps/libjpeg-build.log)

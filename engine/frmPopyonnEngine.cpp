@@ -23,7 +23,7 @@ TformPopyonnEngine::~TformPopyonnEngine() = default;
 
 void TformPopyonnEngine::FormCreate() {
     // The new window's title is still empty here, so a starting engine never finds itself.
-    if (ws_.FindWindowA(kEngineClassName, kEngineWindowTitle) != 0) {
+    if (ws_.FindWindowA(kEngineClassName, kEngineWindowTitle) != 0 || !ws_.ClaimSingleInstance()) {
         ws_.ShowNotice(kSecondInstanceNotice, kSecondInstanceCaption);
         running_ = false;
         ws_.Terminate();

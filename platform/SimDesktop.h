@@ -99,6 +99,7 @@ class SimDesktop final : public WindowSystem {
 
     // The framework's side.
     std::string engineTitle;
+    bool anotherInstanceHoldsLock = false;
     bool timerEnabled = false;
     int timerSwitches = 0;
     bool terminated = false;
@@ -146,6 +147,7 @@ class SimDesktop final : public WindowSystem {
     void ShowNotice(std::string_view text, std::string_view caption) override;
     void ShowErrorBox(std::string_view text) override;
     void SetEngineWindowTitle(std::string_view title) override;
+    bool ClaimSingleInstance() override { return !anotherInstanceHoldsLock; }
     std::int32_t EngineWindowWidth() override { return 115; }
     void SetTimer1Enabled(bool enabled) override;
     void Terminate() override { terminated = true; }

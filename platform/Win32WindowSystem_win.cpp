@@ -139,6 +139,16 @@ void Win32WindowSystem::SetEngineWindowTitle(std::string_view title) {
     ::SetWindowTextW(engineWnd_, Widen(title).c_str());
 }
 
+// A named mutex in the session's namespace: one engine per logged-on user.
+bool Win32WindowSystem::ClaimSingleInstance() {
+    UniqueHandle lock(::CreateMutexW(nullptr, FALSE, L"Local\\PopyonnEngine.SingleInstance"));
+    if (!lock || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        return false;
+    }
+    instanceLock_ = std::move(lock);
+    return true;
+}
+
 std::int32_t Win32WindowSystem::EngineWindowWidth() {
     RECT r;
     if (!::GetWindowRect(engineWnd_, &r)) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "platform/Win32Util_win.h"
 #include "platform/WindowSystem.h"
 
 namespace popyo {
@@ -41,6 +42,7 @@ class Win32WindowSystem final : public WindowSystem {
     void ShowNotice(std::string_view text, std::string_view caption) override;
     void ShowErrorBox(std::string_view text) override;
     void SetEngineWindowTitle(std::string_view title) override;
+    bool ClaimSingleInstance() override;
     std::int32_t EngineWindowWidth() override;
     void SetTimer1Enabled(bool enabled) override;
     void Terminate() override;
@@ -55,6 +57,7 @@ class Win32WindowSystem final : public WindowSystem {
 
   private:
     HWND engineWnd_ = nullptr;
+    UniqueHandle instanceLock_;
     bool terminated_ = false;
 };
 

@@ -87,6 +87,10 @@ class WindowSystem {
     // error icon.
     virtual void ShowErrorBox(std::string_view text) = 0;
     virtual void SetEngineWindowTitle(std::string_view title) = 0;
+    // Claims the one-engine-per-session lock, held until the process ends. false when
+    // another engine holds it: two engines started at the same instant can both miss each
+    // other's window, but not both get the lock.
+    virtual bool ClaimSingleInstance() = 0;
     // Width of the engine window, in pixels.
     virtual std::int32_t EngineWindowWidth() = 0;
     // Timer1: 50 ms ticks on the engine's thread.

@@ -109,17 +109,14 @@ TEST(RegistryRegister, RefusedRegistrationsChangeNothing) {
         Target target;
         std::uint8_t edge;
     };
+    // clang-format off
     constexpr Case kCases[] = {
-        {"desktop window", kDesktop, edLeft},
-        {"taskbar", kTray, edBottom},
-        {"minimized", kMinimized, edLeft},
-        {"vanished", kDestroyed, edLeft},
-        {"edge 0", kPlain, 0},
-        {"edge 5", kPlain, 5},
-        {"edge 8", kPlain, 8},
-        {"edge 9", kPlain, 9},
-        {"edge 255", kPlain, 255},
+        {"desktop window", kDesktop, edLeft}, {"taskbar", kTray, edBottom},
+        {"minimized", kMinimized, edLeft},    {"vanished", kDestroyed, edLeft},
+        {"edge 0", kPlain, 0},     {"edge 5", kPlain, 5},     {"edge 8", kPlain, 8},
+        {"edge 9", kPlain, 9},     {"edge 255", kPlain, 255},
     };
+    // clang-format on
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
         EngineRig rig(true);
@@ -220,15 +217,6 @@ TEST_F(RegistryTest, AttachKeepsOrderAndOneMainFrontEnd) {
     EXPECT_EQ(engine.FrontEnds, (TFrontEndarray{kC, kD}));
     EXPECT_EQ(engine.MainFrontEnd, -1);
     EXPECT_TRUE(sim.terminated);
-}
-
-TEST_F(RegistryTest, MainFrontEndTakesTheIndexItIsAppendedAt) {
-    engine.AttachFrontEnd(0xA0, 0);
-    engine.AttachFrontEnd(0xB0, 0);
-    engine.AttachFrontEnd(0xC0, 1);
-    EXPECT_EQ(engine.MainFrontEnd, 2);
-    engine.DetachFrontEnd(0xA0);
-    EXPECT_EQ(engine.FrontEnds, (TFrontEndarray{0xB0, 0xC0}));
 }
 
 TEST_F(RegistryTest, DetachOfUnknownHandleLeavesEngineRunning) {
@@ -336,20 +324,16 @@ TEST(RegistryClassify, CodesForEveryRelation) {
         Hwnd owner;
         WindowClass code;
     };
+    // clang-format off
     const Case kCases[] = {
-        {stranger, 0, wcUnknown},
-        {stranger, fe, wcUnknown},
-        {owned, fe, wcOwnedWindow},
-        {owned, 0, wcOwnedWindow},
-        {owned, feOther, wcOtherOwnersWindow},
-        {ownerless, fe, wcOtherOwnersWindow},
-        {feOther, feOther, wcFrontEnd},
-        {feOther, 0, wcFrontEnd},
-        {feOther, fe, wcOtherFrontEnd},
-        {fe, fe, wcFrontEndWindow},
-        {fe, 0, wcFrontEndWindow},
-        {fe, feOther, wcOtherFrontEndWindow},
+        {stranger, 0, wcUnknown},              {stranger, fe, wcUnknown},
+        {owned, fe, wcOwnedWindow},            {owned, 0, wcOwnedWindow},
+        {owned, feOther, wcOtherOwnersWindow}, {ownerless, fe, wcOtherOwnersWindow},
+        {feOther, feOther, wcFrontEnd},        {feOther, 0, wcFrontEnd},
+        {feOther, fe, wcOtherFrontEnd},        {fe, fe, wcFrontEndWindow},
+        {fe, 0, wcFrontEndWindow},             {fe, feOther, wcOtherFrontEndWindow},
     };
+    // clang-format on
     for (const Case& c : kCases) {
         EXPECT_EQ(rig.engine.ClassifyWindow(c.wnd, c.owner), c.code)
             << "window " << c.wnd << " owner " << c.owner;

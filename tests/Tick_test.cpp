@@ -291,8 +291,7 @@ TEST(TickPopEdge, ChoiceAmongWindowsOfOneEdge) {
         }
         EXPECT_EQ(rig.engine.LastPopIndex[edLeft], c.expected >= 0 ? c.expected : c.remembered);
         EXPECT_EQ(rig.engine.LastPopEdge, c.expected >= 0 ? edLeft : 0);
-        const bool restores =
-            c.expected >= 0 && c.wins[c.expected].status == rsMinimized;
+        const bool restores = c.expected >= 0 && c.wins[c.expected].status == rsMinimized;
         if (restores) {
             const std::vector<Call> expected = {
                 {CallKind::ShowWindow, wnds[static_cast<std::size_t>(c.expected)], 0, kSwRestore}};
@@ -461,6 +460,69 @@ TEST(TickHome, ChangePopyonStyleRecordsHomeOnHiding) {
     }
 }
 
+// The window to hand the foreground back to is recorded when a window arrives out: a
+// window that arrives in one step while another program is in front keeps the one recorded
+// before, a slide-out of several steps records afresh.
+TEST(TickRestore, RestoreWndRecordsTheWindowThatHadTheForeground) {
+    struct Case {
+        const char* name;
+        TRect start;
+        Hwnd (*expected)(Hwnd first, Hwnd now);
+    };
+    const Case kCases[] = {
+        {"arrives in one step", kHome, [](Hwnd first, Hwnd) { return first; }},
+        {"slides out in several steps", kTuckedLeft, [](Hwnd, Hwnd now) { return now; }},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        EngineRig rig;
+        const Hwnd q = rig.sim.AddWindow({1000, 600, 1200, 800});
+        const Hwnd w = rig.AddRegistered(c.start, edLeft);
+        rig.engine.RestoreWnd = rig.other;
+        rig.sim.foreground = q;
+        rig.engine.PrevForeWnd = q;
+        rig.engine.BeginShowing(rig.engine.IndexOfWindow(w));
+        rig.sim.cursor = {5, 250};
+        for (int i = 0; i < 10 && rig.Slot(w).Status != rsShown; ++i) {
+            rig.Tick();
+        }
+        ASSERT_EQ(rig.Slot(w).Status, rsShown);
+        EXPECT_EQ(rig.sim.foreground, w);
+        EXPECT_EQ(rig.engine.RestoreWnd, c.expected(rig.other, q));
+    }
+}
+
+// The foreground goes back, and the last pop edge is forgotten, only once every window,
+// pinned ones too, is hidden or minimized.
+TEST(TickRestore, HandBackWaitsUntilAllAreTucked) {
+    struct Case {
+        Status other;
+        bool pinned;
+        bool handBack;
+    };
+    constexpr Case kCases[] = {{rsHidden, false, true},   {rsMinimized, false, true},
+                               {rsHiding, false, false},  {rsShown, false, false},
+                               {rsShowing, false, false}, {rsShown, true, false}};
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(testing::Message() << int{c.other} << (c.pinned ? " pinned" : ""));
+        EngineRig rig;
+        const Hwnd a = rig.AddRegistered(kTuckedLeft, edLeft);
+        const Hwnd b = rig.AddRegistered(kHome, edLeft);
+        rig.Slot(a).Status = rsHiding;
+        rig.Slot(b).Status = c.other;
+        rig.Slot(b).Pinned = c.pinned;
+        rig.sim.foreground = a;
+        rig.engine.PrevForeWnd = a;
+        rig.engine.RestoreWnd = rig.other;
+        rig.engine.LastPopEdge = edLeft;
+        rig.Tick();
+        ASSERT_EQ(rig.Slot(a).Status, rsHidden);
+        EXPECT_EQ(rig.sim.foreground == rig.other, c.handBack);
+        EXPECT_EQ(rig.engine.RestoreWnd, c.handBack ? 0 : rig.other);
+        EXPECT_EQ(rig.engine.LastPopEdge, c.handBack ? 0 : edLeft);
+    }
+}
+
 // A requested pop leaves the dwell as it was and makes its edge the last edge, so the
 // dwell counts on at the next tick.
 TEST(TickPending, ServedPopLeavesDwellCount) {
@@ -519,6 +581,21 @@ TEST(TickCost, FixedCallsPlusTwoPerIdleWindow) {
         EXPECT_EQ(rig.sim.Count(CallKind::GetWindowLongA), un);
         EXPECT_EQ(rig.sim.TotalCalls(), 6u + 2u * un);
     }
+}
+
+// Slots of vanished or released windows go at the end of the tick that finds them.
+TEST_F(TickTest, FreedSlotsAreDroppedAtTheEndOfTheTick) {
+    const Hwnd gone = AddRegistered(kHome, edLeft);
+    const Hwnd released = AddRegistered({150, 150, 450, 450}, edLeft);
+    const Hwnd kept = AddRegistered({200, 200, 500, 500}, edLeft);
+    engine.LastPopIndex[edLeft] = 2;
+    sim.cursor = {300, 300};
+    sim.Destroy(gone);
+    engine.UnregisterWindow(released);
+    Tick();
+    ASSERT_EQ(engine.RegWins.size(), 1u);
+    EXPECT_EQ(engine.RegWins[0]->Wnd, kept);
+    EXPECT_EQ(engine.LastPopIndex[edLeft], 0);
 }
 
 // A tick that comes while one runs (here from inside a window call) is dropped.

@@ -160,6 +160,20 @@ TEST_F(FormCreateTest, SecondEngineIsRefusedAndTouchesNothing) {
     EXPECT_EQ(engine.Wide.MoveStep, 150);
 }
 
+// Two engines started at the same instant both miss each other's window; the one that
+// loses the lock is refused the same way.
+TEST_F(FormCreateTest, EngineThatLosesTheStartUpLockIsRefused) {
+    sim.anotherInstanceHoldsLock = true;
+    Start();
+    ASSERT_EQ(sim.notices.size(), 1u);
+    EXPECT_EQ(sim.notices[0].first, "二重起動は出来ません。");
+    EXPECT_TRUE(sim.terminated);
+    EXPECT_FALSE(engine.Running());
+    EXPECT_EQ(sim.engineTitle, "");
+    EXPECT_TRUE(sim.files.empty());
+    EXPECT_FALSE(engine.Timer1.Enabled());
+}
+
 // --- errors of the settings file ----------------------------------------------------------
 
 TEST_F(FormCreateTest, ConversionErrorLeavesFormCreateAtTheFailingKey) {

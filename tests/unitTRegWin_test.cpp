@@ -58,106 +58,34 @@ struct SlideCase {
     std::array<Step, 4> expected;
 };
 
+// clang-format off
 constexpr SlideCase kSlides[] = {
-    {"left in",
-     edLeft,
-     {100, 100, 400, 400},
-     false,
-     0,
-     {},
-     4,
+    {"left in", edLeft, {100, 100, 400, 400}, false, 0, {}, 4,
      {{{-50, rsHiding}, {-200, rsHiding}, {-300, rsHiding}, {-300, rsHidden}}}},
-    {"top in",
-     edTop,
-     {100, 50, 500, 250},
-     false,
-     0,
-     {},
-     3,
+    {"top in", edTop, {100, 50, 500, 250}, false, 0, {}, 3,
      {{{-100, rsHiding}, {-200, rsHiding}, {-200, rsHidden}}}},
-    {"bottom in",
-     edBottom,
-     {100, 700, 500, 900},
-     false,
-     0,
-     {},
-     4,
+    {"bottom in", edBottom, {100, 700, 500, 900}, false, 0, {}, 4,
      {{{850, rsHiding}, {1000, rsHiding}, {1080, rsHiding}, {1080, rsHidden}}}},
-    {"right in",
-     edRight,
-     {1700, 100, 2000, 400},
-     false,
-     0,
-     {},
-     3,
+    {"right in", edRight, {1700, 100, 2000, 400}, false, 0, {}, 3,
      {{{1850, rsHiding}, {1920, rsHiding}, {1920, rsHidden}}}},
-    // Out to the screen edge.
-    {"left out to edge",
-     edLeft,
-     {-300, 100, 0, 400},
-     true,
-     0,
-     {},
-     3,
+    {"left out to edge", edLeft, {-300, 100, 0, 400}, true, 0, {}, 3,
      {{{-150, rsShowing}, {0, rsShown}, {0, rsShown}}}},
-    {"top out to edge",
-     edTop,
-     {100, -200, 500, 0},
-     true,
-     0,
-     {},
-     2,
+    {"top out to edge", edTop, {100, -200, 500, 0}, true, 0, {}, 2,
      {{{-50, rsShowing}, {0, rsShown}}}},
-    {"bottom out to edge",
-     edBottom,
-     {100, 1080, 500, 1280},
-     true,
-     0,
-     {},
-     2,
+    {"bottom out to edge", edBottom, {100, 1080, 500, 1280}, true, 0, {}, 2,
      {{{930, rsShowing}, {880, rsShown}}}},
-    {"right out to edge",
-     edRight,
-     {1920, 100, 2220, 400},
-     true,
-     0,
-     {},
-     2,
+    {"right out to edge", edRight, {1920, 100, 2220, 400}, true, 0, {}, 2,
      {{{1770, rsShowing}, {1620, rsShown}}}},
-    // Out to the home position.
-    {"left out to home",
-     edLeft,
-     {-300, 100, 0, 400},
-     true,
-     1,
-     {100, 100},
-     3,
+    {"left out to home", edLeft, {-300, 100, 0, 400}, true, 1, {100, 100}, 3,
      {{{-150, rsShowing}, {0, rsShowing}, {100, rsShown}}}},
-    {"top out to home",
-     edTop,
-     {100, -200, 500, 0},
-     true,
-     1,
-     {100, 50},
-     2,
+    {"top out to home", edTop, {100, -200, 500, 0}, true, 1, {100, 50}, 2,
      {{{-50, rsShowing}, {50, rsShown}}}},
-    {"bottom out to home",
-     edBottom,
-     {100, 1080, 500, 1280},
-     true,
-     1,
-     {100, 700},
-     3,
+    {"bottom out to home", edBottom, {100, 1080, 500, 1280}, true, 1, {100, 700}, 3,
      {{{930, rsShowing}, {780, rsShowing}, {700, rsShown}}}},
-    {"right out to home",
-     edRight,
-     {1920, 100, 2220, 400},
-     true,
-     1,
-     {1700, 100},
-     2,
+    {"right out to home", edRight, {1920, 100, 2220, 400}, true, 1, {1700, 100}, 2,
      {{{1770, rsShowing}, {1700, rsShown}}}},
 };
+// clang-format on
 
 TEST(TregwinSlide, FourEdgesInAndOut) {
     for (const SlideCase& c : kSlides) {
@@ -376,18 +304,6 @@ TEST(TregwinNoCall, FreedSlotAndParkedWindowMakeNoMove) {
         EXPECT_EQ(rig.sim.Count(CallKind::SetWindowPos), 0u);
         EXPECT_EQ(rig.sim.LeftOf(rig.wnd), -25000);
     }
-}
-
-TEST(TregwinPin, UnpinShowsWithoutMovingPinChangesOnlyPinned) {
-    Rig rig({-300, 100, 0, 400}, edLeft);
-    rig.w.Status = rsHidden;
-    rig.w.Pin();
-    EXPECT_TRUE(rig.w.Pinned);
-    EXPECT_EQ(rig.w.Status, rsHidden);
-    rig.w.Unpin();
-    EXPECT_FALSE(rig.w.Pinned);
-    EXPECT_EQ(rig.w.Status, rsShown);
-    EXPECT_EQ(rig.sim.TotalCalls(), 0u);
 }
 
 // A step of 0, a negative step or a step of 2^31-1 from the settings file must not

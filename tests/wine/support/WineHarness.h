@@ -44,6 +44,8 @@ class Process {
     bool Running() const;
     bool WaitForExit(milliseconds timeout);
     void Kill();
+    // User plus kernel time the process has used so far.
+    std::optional<std::chrono::nanoseconds> CpuTime() const;
 
   private:
     Process(HANDLE handle, DWORD id) : handle_(handle), id_(id) {}
