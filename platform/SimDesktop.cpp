@@ -1,5 +1,7 @@
 #include "platform/SimDesktop.h"
 
+#include <utility>
+
 #include "protocol/PopyoDef.h"
 #include "settings/frmPopyonnEngineSetting.h"
 
@@ -20,49 +22,73 @@ std::int32_t Height(const TRect& r) {
 
 }  // namespace
 
+Hwnd SimWindowTable::Add(SimWindow window) {
+    slots_.emplace_back(std::move(window));
+    return HandleOf(slots_.size() - 1);
+}
+
+SimWindow* SimWindowTable::Find(Hwnd wnd) {
+    return const_cast<SimWindow*>(std::as_const(*this).Find(wnd));
+}
+
+const SimWindow* SimWindowTable::Find(Hwnd wnd) const {
+    if (wnd < kFirstHandle || (wnd - kFirstHandle) % 4 != 0) {
+        return nullptr;
+    }
+    const std::size_t index = (wnd - kFirstHandle) / 4;
+    return index < slots_.size() && slots_[index] ? &*slots_[index] : nullptr;
+}
+
+SimWindow& SimWindowTable::At(Hwnd wnd) {
+    return const_cast<SimWindow&>(std::as_const(*this).At(wnd));
+}
+
+const SimWindow& SimWindowTable::At(Hwnd wnd) const {
+    if (const SimWindow* w = Find(wnd)) {
+        return *w;
+    }
+    throw std::out_of_range("no such simulated window");
+}
+
+void SimWindowTable::Erase(Hwnd wnd) {
+    if (Find(wnd) != nullptr) {
+        slots_[(wnd - kFirstHandle) / 4].reset();
+    }
+}
+
 SimDesktop::SimDesktop(TRect screen) {
-    desktop_ = nextHandle_;
-    nextHandle_ += 4;
-    windows_[desktop_] = SimWindow{"#32769", "", screen, screen, kWsVisible, false, 0};
+    desktop_ = windows_.Add(SimWindow{"#32769", "", screen, screen, kWsVisible, false, 0});
 }
 
 void SimDesktop::SetScreen(TRect screen) {
-    windows_[desktop_].rect = screen;
+    windows_.At(desktop_).rect = screen;
 }
 
 Hwnd SimDesktop::AddWindow(TRect rect,
                            std::string className,
                            std::string title,
                            std::uint32_t thread) {
-    const Hwnd wnd = nextHandle_;
-    nextHandle_ += 4;
-    windows_[wnd] = SimWindow{std::move(className),
-                              std::move(title),
-                              rect,
-                              rect,
-                              kWsOverlappedWindow | kWsVisible,
-                              false,
-                              thread};
-    return wnd;
+    return windows_.Add(SimWindow{std::move(className), std::move(title), rect, rect,
+                                  kWsOverlappedWindow | kWsVisible, false, thread});
 }
 
 Hwnd SimDesktop::AddShellWindows() {
-    const Hwnd progman = AddWindow(windows_[desktop_].rect, "Progman", "Program Manager", 9);
-    windows_[progman].style = kWsOverlappedWindow;
+    const Hwnd progman = AddWindow(windows_.At(desktop_).rect, "Progman", "Program Manager", 9);
+    windows_.At(progman).style = kWsOverlappedWindow;
     const Hwnd tray = AddWindow({0, 1040, 1920, 1080}, "Shell_TrayWnd", "", 9);
     (void)tray;
     return progman;
 }
 
 void SimDesktop::Destroy(Hwnd wnd) {
-    windows_.erase(wnd);
+    windows_.Erase(wnd);
     if (foreground == wnd) {
         foreground = 0;
     }
 }
 
 void SimDesktop::Minimize(Hwnd wnd) {
-    SimWindow& w = windows_.at(wnd);
+    SimWindow& w = windows_.At(wnd);
     if ((w.style & kWsMinimize) == 0 && (w.style & kWsMaximize) == 0) {
         w.normalRect = w.rect;
     }
@@ -75,23 +101,23 @@ void SimDesktop::Minimize(Hwnd wnd) {
 
 // A maximized window covers the screen with its frame hanging over every side.
 void SimDesktop::Maximize(Hwnd wnd) {
-    SimWindow& w = windows_.at(wnd);
+    SimWindow& w = windows_.At(wnd);
     if ((w.style & (kWsMinimize | kWsMaximize)) == 0) {
         w.normalRect = w.rect;
     }
-    const TRect& screen = windows_.at(desktop_).rect;
+    const TRect& screen = windows_.At(desktop_).rect;
     w.style = (w.style & ~kWsMinimize) | kWsMaximize | kWsVisible;
     w.rect = {Sub(screen.Left, cxFrame), Sub(screen.Top, cxFrame), Add(screen.Right, cxFrame),
               Add(screen.Bottom, cxFrame)};
 }
 
 void SimDesktop::SetVisible(Hwnd wnd, bool visible) {
-    SimWindow& w = windows_.at(wnd);
+    SimWindow& w = windows_.At(wnd);
     w.style = visible ? (w.style | kWsVisible) : (w.style & ~kWsVisible);
 }
 
 void SimDesktop::MoveTo(Hwnd wnd, std::int32_t left, std::int32_t top) {
-    SimWindow& w = windows_.at(wnd);
+    SimWindow& w = windows_.At(wnd);
     w.rect = {left, top, Add(left, Width(w.rect)), Add(top, Height(w.rect))};
 }
 
@@ -129,19 +155,14 @@ void SimDesktop::Record(Call call) {
 }
 
 SimWindow* SimDesktop::Find(Hwnd wnd) {
-    auto it = windows_.find(wnd);
-    return it == windows_.end() ? nullptr : &it->second;
+    return windows_.Find(wnd);
 }
 
 // An empty title matches only an empty title; it is not a wildcard.
 Hwnd SimDesktop::FindWindowA(std::string_view className, std::string_view title) {
     Record({CallKind::FindWindowA});
-    for (const auto& [wnd, w] : windows_) {
-        if (w.className == className && w.title == title) {
-            return wnd;
-        }
-    }
-    return 0;
+    return windows_.FindIf(
+        [&](const SimWindow& w) { return w.className == className && w.title == title; });
 }
 
 Hwnd SimDesktop::GetDesktopWindow() {
@@ -277,8 +298,7 @@ void SimDesktop::SetEngineWindowTitle(std::string_view title) {
     engineTitle = title;
     SimWindow engine{
         kEngineClassName, std::string(title), {0, 0, 115, 27}, {}, 0x80000000u, false, 2};
-    windows_[nextHandle_] = engine;
-    nextHandle_ += 4;
+    windows_.Add(std::move(engine));
 }
 
 void SimDesktop::SetTimer1Enabled(bool enabled) {

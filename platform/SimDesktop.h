@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,33 @@ struct SimWindow {
     std::uint32_t thread = 1;
 };
 
+// The windows by handle. Handles are minted from a counter, four apart as on Windows, so a
+// handle finds its window in constant time however many windows there are.
+class SimWindowTable {
+  public:
+    Hwnd Add(SimWindow window);
+    SimWindow* Find(Hwnd wnd);
+    const SimWindow* Find(Hwnd wnd) const;
+    SimWindow& At(Hwnd wnd);
+    const SimWindow& At(Hwnd wnd) const;
+    void Erase(Hwnd wnd);
+    // The first window, in handle order, for which the predicate holds; 0 when none does.
+    template <class Pred>
+    Hwnd FindIf(Pred pred) const {
+        for (std::size_t i = 0; i < slots_.size(); ++i) {
+            if (slots_[i] && pred(*slots_[i])) {
+                return HandleOf(i);
+            }
+        }
+        return 0;
+    }
+
+  private:
+    static constexpr Hwnd kFirstHandle = 0x10010;
+    static Hwnd HandleOf(std::size_t index) { return kFirstHandle + static_cast<Hwnd>(index) * 4; }
+    std::vector<std::optional<SimWindow>> slots_;
+};
+
 class SimDesktop final : public WindowSystem {
   public:
     // The default screen is 1920 x 1080 at the origin.
@@ -75,11 +103,11 @@ class SimDesktop final : public WindowSystem {
     void Maximize(Hwnd wnd);
     void SetVisible(Hwnd wnd, bool visible);
     void MoveTo(Hwnd wnd, std::int32_t left, std::int32_t top);
-    bool Exists(Hwnd wnd) const { return windows_.count(wnd) != 0; }
-    SimWindow& Window(Hwnd wnd) { return windows_.at(wnd); }
-    const TRect& RectOf(Hwnd wnd) const { return windows_.at(wnd).rect; }
-    std::int32_t LeftOf(Hwnd wnd) const { return windows_.at(wnd).rect.Left; }
-    std::int32_t TopOf(Hwnd wnd) const { return windows_.at(wnd).rect.Top; }
+    bool Exists(Hwnd wnd) const { return windows_.Find(wnd) != nullptr; }
+    SimWindow& Window(Hwnd wnd) { return windows_.At(wnd); }
+    const TRect& RectOf(Hwnd wnd) const { return windows_.At(wnd).rect; }
+    std::int32_t LeftOf(Hwnd wnd) const { return windows_.At(wnd).rect.Left; }
+    std::int32_t TopOf(Hwnd wnd) const { return windows_.At(wnd).rect.Top; }
     void SetScreen(TRect screen);
 
     Hwnd foreground = 0;
@@ -163,9 +191,8 @@ class SimDesktop final : public WindowSystem {
     void Record(Call call);
     SimWindow* Find(Hwnd wnd);
 
-    std::map<Hwnd, SimWindow> windows_;
+    SimWindowTable windows_;
     Hwnd desktop_;
-    Hwnd nextHandle_ = 0x10010;
 };
 
 }  // namespace popyo
