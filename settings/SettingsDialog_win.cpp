@@ -114,6 +114,7 @@ class SettingsDialogView {
 
     bool Create();
     void CreateControls();
+    void FitLabelWidth(HWND label);
     void CreateTooltips();
     void PlaceCentred();
     int Scale(int v) const { return ::MulDiv(v, dpi_, 96); }
@@ -294,6 +295,9 @@ void SettingsDialogView::CreateControls() {
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance, nullptr);
         controls_[i] = control;
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+        if (spec.kind == ControlKind::Label) {
+            FitLabelWidth(control);
+        }
         if (spec.kind == ControlKind::Edit && spec.maxLength > 0) {
             // Digits only and no input method: nothing but numbers is typed here.
             ::SendMessageW(control, EM_LIMITTEXT, static_cast<WPARAM>(spec.maxLength), 0);
@@ -303,6 +307,30 @@ void SettingsDialogView::CreateControls() {
             ::SetWindowSubclass(control, &SettingsDialogView::KeyCaptureProc, 1,
                                 reinterpret_cast<DWORD_PTR>(this));
         }
+    }
+}
+
+// Labels size themselves to their text, as the framework's labels do: where Windows
+// substitutes a wider face for the dialog's font, the widths laid out for that font would
+// cut off the ends of texts ("1.0.3" over the banner, "Disableキー（コード）"). A label
+// only ever grows to the right; its place stays.
+void SettingsDialogView::FitLabelWidth(HWND label) {
+    const std::wstring text = WindowText(label);
+    HDC dc = ::GetDC(label);
+    if (dc == nullptr) {
+        return;
+    }
+    HGDIOBJ old = ::SelectObject(dc, font_.Get());
+    SIZE extent{};
+    const BOOL measured =
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(label, dc);
+    RECT r{};
+    ::GetWindowRect(label, &r);
+    if (measured && extent.cx > r.right - r.left) {
+        ::SetWindowPos(label, nullptr, 0, 0, extent.cx, r.bottom - r.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 

@@ -142,8 +142,11 @@ void PumpFor(milliseconds duration) {
 
 // ---- Process ----
 
-Process Process::Launch(const fs::path& exe) {
+Process Process::Launch(const fs::path& exe, std::wstring_view args) {
     std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+    if (!args.empty()) {
+        commandLine.append(L" ").append(args);
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -412,6 +415,87 @@ ProgmanStub::~ProgmanStub() {
         ::PostMessageW(wnd_, WM_CLOSE, 0, 0);
         process_.WaitForExit(kExitTimeout);
     }
+}
+
+// ---- ForeignWindows ----
+
+namespace {
+
+std::wstring SpecArguments(const std::vector<ForeignWindows::Spec>& specs) {
+    std::wstring args;
+    for (const auto& spec : specs) {
+        const RECT& r = spec.rect;
+        args += L"\"" + spec.title + L"=" + std::to_wstring(r.left) + L"," +
+                std::to_wstring(r.top) + L"," + std::to_wstring(r.right) + L"," +
+                std::to_wstring(r.bottom) + L"\" ";
+    }
+    return args;
+}
+
+struct WindowSearch {
+    DWORD processId;
+    const std::vector<ForeignWindows::Spec>* specs;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK FindSpecWindow(HWND wnd, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    if (WindowProcessId(wnd) != search->processId || !::IsWindowVisible(wnd)) {
+        return TRUE;
+    }
+    const std::wstring title = WindowText(wnd);
+    for (std::size_t i = 0; i < search->specs->size(); ++i) {
+        if ((*search->specs)[i].title == title) {
+            search->found[i] = wnd;
+        }
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+ForeignWindows::ForeignWindows(const std::vector<Spec>& specs)
+    : process_(Process::Launch(BinDir() / L"TestWindows.exe", SpecArguments(specs))) {
+    WindowSearch search{process_.Id(), &specs, std::vector<HWND>(specs.size())};
+    const bool all = PollUntil(
+        [&] {
+            ::EnumWindows(&FindSpecWindow, reinterpret_cast<LPARAM>(&search));
+            return std::ranges::find(search.found, nullptr) == search.found.end();
+        },
+        kStartTimeout);
+    if (!all) {
+        throw std::runtime_error("TestWindows.exe did not open every window");
+    }
+    windows_ = std::move(search.found);
+}
+
+ForeignWindows::~ForeignWindows() {
+    for (HWND wnd : windows_) {
+        ::PostMessageW(wnd, WM_CLOSE, 0, 0);
+    }
+    process_.WaitForExit(kExitTimeout);
+}
+
+WPARAM HandleParam(HWND wnd) {
+    return static_cast<WPARAM>(reinterpret_cast<UINT_PTR>(wnd) & 0xFFFFFFFFu);
+}
+
+RECT WindowRect(HWND wnd) {
+    RECT r{};
+    ::GetWindowRect(wnd, &r);
+    return r;
+}
+
+bool MoveCursorTo(POINT p, milliseconds timeout) {
+    if (!::SetCursorPos(p.x, p.y)) {
+        return false;
+    }
+    return PollUntil(
+        [&] {
+            POINT now{};
+            return ::GetCursorPos(&now) && now.x == p.x && now.y == p.y;
+        },
+        timeout);
 }
 
 }  // namespace popyo::wine

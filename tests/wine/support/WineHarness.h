@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace popyo::wine {
 
@@ -31,7 +32,8 @@ void PumpFor(milliseconds duration);
 // A process that this harness started. Killed on destruction if it still runs.
 class Process {
   public:
-    static Process Launch(const std::filesystem::path& exe);
+    // `args` follow the quoted program path on the command line.
+    static Process Launch(const std::filesystem::path& exe, std::wstring_view args = {});
 
     Process(Process&& other) noexcept;
     Process& operator=(Process&& other) noexcept;
@@ -120,5 +122,34 @@ class ProgmanStub {
     Process process_;
     HWND wnd_ = nullptr;
 };
+
+// Top-level windows of a process of their own (TestWindows.exe), shown without activation.
+// The engine moves another process's windows synchronously, so their owner must pump all
+// the time, whatever the test thread is doing. Closed on destruction.
+class ForeignWindows {
+  public:
+    struct Spec {
+        std::wstring title;
+        RECT rect;
+    };
+
+    explicit ForeignWindows(const std::vector<Spec>& specs);
+    ForeignWindows(const ForeignWindows&) = delete;
+    ForeignWindows& operator=(const ForeignWindows&) = delete;
+    ~ForeignWindows();
+
+    // In the order of the specs.
+    HWND operator[](std::size_t i) const { return windows_.at(i); }
+
+  private:
+    Process process_;
+    std::vector<HWND> windows_;
+};
+
+// The 32-bit handle value the control messages carry.
+WPARAM HandleParam(HWND wnd);
+RECT WindowRect(HWND wnd);
+// Moves the cursor and waits until this process reads the new position back.
+bool MoveCursorTo(POINT p, milliseconds timeout = kReplyTimeout);
 
 }  // namespace popyo::wine
