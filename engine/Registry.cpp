@@ -21,6 +21,12 @@ void TformPopyonnEngine::RegisterWindow(Hwnd wnd, std::uint8_t edge) {
     if (i >= 0 && Slot(i).Status != rsShown) {
         // A hidden or sliding window goes home first; the same slot is filled again below.
         ReleaseWindow(i);
+        // Unless another front-end's messages, handled while the release waited on the
+        // window, released it and registered it anew: then that slot holds it, and this one
+        // stays free, so that no window is ever held by two slots.
+        if (const int again = IndexOfWindow(wnd); again >= 0) {
+            i = again;
+        }
     }
     const auto rect = ws_.GetWindowRect(wnd);
     if (!rect) {

@@ -71,17 +71,19 @@ popyo::Status Tregwin::StepOutToEdge() {
             break;
         case edBottom:
             if (Rect.Bottom > desk.Bottom) {
+                const std::int32_t height = Height(Rect);
                 Rect.Top = Sub(Rect.Top, step);
                 Rect.Bottom = Sub(Rect.Bottom, step);
                 result = rsShowing;
                 if (Rect.Bottom <= desk.Bottom) {
-                    Rect.Top = Sub(desk.Bottom, Height(Rect));
+                    Rect.Top = Sub(desk.Bottom, height);
                     result = rsShown;
                 }
             }
             break;
         case edRight:
             if (Rect.Right > desk.Right) {
+                const std::int32_t width = Width(Rect);
                 Rect.Left = Sub(Rect.Left, step);
                 Rect.Right = Sub(Rect.Right, step);
                 result = rsShowing;
@@ -89,7 +91,7 @@ popyo::Status Tregwin::StepOutToEdge() {
                     Rect.Top = 0;
                 }
                 if (Rect.Right <= desk.Right) {
-                    Rect.Left = Sub(desk.Right, Width(Rect));
+                    Rect.Left = Sub(desk.Right, width);
                     result = rsShown;
                 }
             }
@@ -178,10 +180,13 @@ popyo::Status Tregwin::StepHide() {
 }
 
 // A hidden window lies wholly outside the desktop with its near side on the desktop's
-// edge: the step that would carry it past the edge puts it exactly there instead.
+// edge: the step that would carry it past the edge puts it exactly there instead. The
+// window's size is taken before the step, which may saturate one side and not the other.
 popyo::Status Tregwin::StepIn() {
     const TRect& desk = wide_->DeskRect;
     const std::int32_t step = wide_->MoveStep;
+    const std::int32_t width = Width(Rect);
+    const std::int32_t height = Height(Rect);
     switch (Edge) {
         case edLeft:
             if (Rect.Right <= desk.Left) {
@@ -190,7 +195,7 @@ popyo::Status Tregwin::StepIn() {
             Rect.Left = Sub(Rect.Left, step);
             Rect.Right = Sub(Rect.Right, step);
             if (Rect.Right < desk.Left) {
-                Rect.Left = Sub(desk.Left, Width(Rect));
+                Rect.Left = Sub(desk.Left, width);
             }
             return rsHiding;
         case edTop:
@@ -200,7 +205,7 @@ popyo::Status Tregwin::StepIn() {
             Rect.Top = Sub(Rect.Top, step);
             Rect.Bottom = Sub(Rect.Bottom, step);
             if (Rect.Bottom < desk.Top) {
-                Rect.Top = Sub(desk.Top, Height(Rect));
+                Rect.Top = Sub(desk.Top, height);
             }
             return rsHiding;
         case edBottom:

@@ -8,6 +8,9 @@
 // last one the engine is closed and every window it held must stand where release puts it.
 //
 // POPYO_FUZZ_TRACE=1 in the environment prints the events as they are decoded.
+// POPYO_FUZZ_ONSCREEN=1 keeps the desktop fixed, every window the user moves on it and the
+// settings sensible, and then also demands that a close leave every window it puts back
+// on the desktop.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -21,6 +24,7 @@
 #include <vector>
 
 #include "engine/frmPopyonnEngine.h"
+#include "fuzz/EngineChecks.h"
 #include "platform/SimDesktop.h"
 #include "settings/frmPopyonnEngineSetting.h"
 
@@ -72,47 +76,24 @@ enum class WindowOp : std::uint8_t {
     Count
 };
 
-[[noreturn]] void Violation(const char* format, ...) {
-    std::va_list args;
-    va_start(args, format);
-    std::fputs("engine_fuzz: invariant broken: ", stderr);
-    std::vfprintf(stderr, format, args);
-    std::fputc('\n', stderr);
-    va_end(args);
-    std::abort();
-}
-
-std::int32_t Width(const TRect& r) {
-    return Sub(r.Right, r.Left);
-}
-std::int32_t Height(const TRect& r) {
-    return Sub(r.Bottom, r.Top);
-}
-
 struct Message {
     std::uint32_t msg = 0;
     std::uint32_t wParam = 0;
     std::uint32_t lParam = 0;
 };
 
-// A live slot as it stood just before a close released it.
-struct HeldWindow {
-    Hwnd wnd = 0;
-    TRect homeRect{};
-    std::uint32_t slotStyle = 0;
-    SimWindow before;
-};
-
 class Rig {
   public:
     explicit Rig(const std::uint8_t* data, std::size_t size)
-        : in_(data, size), trace_(std::getenv("POPYO_FUZZ_TRACE") != nullptr) {}
+        : in_(data, size),
+          trace_(std::getenv("POPYO_FUZZ_TRACE") != nullptr),
+          onScreen_(std::getenv("POPYO_FUZZ_ONSCREEN") != nullptr) {}
 
     void Run() {
         Setup();
         while (in_.remaining_bytes() > 0 && engine_.Running()) {
             Step();
-            CheckBetweenEvents();
+            AfterEvent();
         }
         Finish();
     }
@@ -240,6 +221,13 @@ class Rig {
     }
 
     TRect PickRect() {
+        if (onScreen_) {
+            const TRect s = Screen();
+            const std::int32_t left = in_.ConsumeIntegralInRange(s.Left, Sub(s.Right, 1));
+            const std::int32_t top = in_.ConsumeIntegralInRange(s.Top, Sub(s.Bottom, 1));
+            return {left, top, Add(left, in_.ConsumeIntegralInRange(1, 2000)),
+                    Add(top, in_.ConsumeIntegralInRange(1, 1200))};
+        }
         const std::int32_t left = PickInt(in_.ConsumeIntegralInRange<std::int32_t>(-100, 1800));
         const std::int32_t top = PickInt(in_.ConsumeIntegralInRange<std::int32_t>(-100, 1000));
         const std::int32_t width = in_.ConsumeBool() ? in_.ConsumeIntegralInRange(0, 2000)
@@ -254,6 +242,7 @@ class Rig {
         if (in_.ConsumeBool()) {
             sim_.AddShellWindows();
         }
+        quietEnd_ = in_.ConsumeBool();
         const std::uint8_t clients = Pick(4) + 1;
         for (std::uint8_t i = 0; i < clients; ++i) {
             windows_.push_back(sim_.AddWindow(
@@ -286,7 +275,7 @@ class Rig {
             case Event::Ticks:
                 for (std::uint8_t n = Pick(32) + 1; n > 0 && engine_.Running(); --n) {
                     Tick();
-                    CheckBetweenEvents();
+                    AfterEvent();
                 }
                 break;
             case Event::Message:
@@ -331,8 +320,8 @@ class Rig {
     // The timer runs only while the engine runs and no dialog is open.
     void Tick() {
         if (engine_.Running() && sim_.timerEnabled) {
-            Trace("tick");
             engine_.Timer1Timer();
+            TraceSlots("tick");
         }
     }
 
@@ -375,6 +364,10 @@ class Rig {
         }
         SimWindow& win = sim_.Window(w);
         HookOff off(hookOn_);
+        if (onScreen_ && (op == WindowOp::Move || op == WindowOp::Resize)) {
+            // A user who drags or sizes a maximized window restores it where it stands.
+            win.style &= ~kWsMaximize;
+        }
         switch (op) {
             case WindowOp::Destroy:
                 sim_.Destroy(w);
@@ -396,8 +389,15 @@ class Rig {
                 sim_.SetVisible(w, true);
                 break;
             case WindowOp::Move: {
+                if (onScreen_) {
+                    const TRect r = PickRect();
+                    sim_.MoveTo(w, r.Left, r.Top);
+                    break;
+                }
                 const TRect s = Screen();
-                sim_.MoveTo(w, PickCoordinate(s.Left, s.Right), PickCoordinate(s.Top, s.Bottom));
+                const std::int32_t left = PickCoordinate(s.Left, s.Right);
+                const std::int32_t top = PickCoordinate(s.Top, s.Bottom);
+                sim_.MoveTo(w, left, top);
                 break;
             }
             case WindowOp::Restore:
@@ -420,6 +420,9 @@ class Rig {
     }
 
     void ResizeDesktop() {
+        if (onScreen_) {
+            return;
+        }
         TRect s{0, 0, 1920, 1080};
         switch (Pick(6)) {
             case 0:
@@ -453,6 +456,9 @@ class Rig {
         switch (Pick(11)) {
             case 0:
                 wide.MoveStep = PickInt(150);
+                if (onScreen_ && wide.MoveStep < 1) {
+                    wide.MoveStep = 1;
+                }
                 break;
             case 1:
                 wide.EdgeWidth = PickInt(1);
@@ -470,7 +476,7 @@ class Rig {
                 engine_.DisableKey = PickInt(kVkControl);
                 break;
             case 6:
-                sim_.cxFrame = PickInt(4);
+                sim_.cxFrame = onScreen_ ? in_.ConsumeIntegralInRange(0, 20) : PickInt(4);
                 break;
             case 7:
                 sim_.foregroundRefusals = in_.ConsumeIntegralInRange(-1, 3);
@@ -510,36 +516,41 @@ class Rig {
         Trace("armed %#x(%#x, %#x) after %d window calls", m.msg, m.wParam, m.lParam, countdown);
     }
 
-    // Another program's message is handled while the engine waits in a call that sends
-    // messages to another thread's window (moving, showing or activating it).
+    // Other programs' messages are handled while the engine waits in a call that sends
+    // messages to another thread's window: moving, showing or activating a window that
+    // exists. Several may be handled in one such wait.
     void OnWindowCall(const Call& call) {
         if (!hookOn_ || depth_ >= kMaxDepth || pending_.empty()) {
             return;
         }
-        if (call.kind != CallKind::SetWindowPos && call.kind != CallKind::ShowWindow &&
-            call.kind != CallKind::SetForegroundWindow) {
+        if ((call.kind != CallKind::SetWindowPos && call.kind != CallKind::ShowWindow &&
+             call.kind != CallKind::SetForegroundWindow) ||
+            call.wnd == 0 || !sim_.Exists(call.wnd)) {
             return;
         }
         if (pending_.front().first-- > 0) {
             return;
         }
-        const Message m = pending_.front().second;
-        pending_.pop_front();
         ++depth_;
-        ++reentries_;
-        Trace("  inside a window call (kind %d, wnd %#x):", static_cast<int>(call.kind), call.wnd);
-        if (m.msg == kNestedTick) {
-            // Timer messages are posted, so only a tick's own guard can meet one here.
-            if (engine_.Busy) {
-                engine_.Timer1Timer();
-                if (!engine_.Busy) {
-                    Violation("a tick inside a tick cleared Busy");
+        Trace("%*sinside a window call (kind %d, wnd %#x):", depth_ * 2 - 2, "",
+              static_cast<int>(call.kind), call.wnd);
+        while (!pending_.empty() && pending_.front().first <= 0) {
+            const Message m = pending_.front().second;
+            pending_.pop_front();
+            ++reentries_;
+            if (m.msg == kNestedTick) {
+                // Timer messages are posted, so only a tick's own guard can meet one here.
+                if (engine_.Busy) {
+                    engine_.Timer1Timer();
+                    if (!engine_.Busy) {
+                        Violation("a tick inside a tick cleared Busy");
+                    }
                 }
+            } else {
+                Deliver(m);
             }
-        } else {
-            Deliver(m);
+            CheckState("inside a window call");
         }
-        CheckStructure("inside a window call");
         --depth_;
     }
 
@@ -547,7 +558,8 @@ class Rig {
     // every window it held back where release puts it.
     void DeliverFromOutside(const Message& m) {
         const bool closes = m.msg == EM_DETACH && engine_.IndexOfFrontEnd(m.wParam) >= 0;
-        const std::vector<HeldWindow> held = closes ? HeldWindows() : std::vector<HeldWindow>{};
+        const std::vector<HeldWindow> held =
+            closes ? HeldWindows(engine_, sim_) : std::vector<HeldWindow>{};
         const int reentriesBefore = reentries_;
         Deliver(m);
         // Messages handled during the close may register or move windows again: then the
@@ -556,13 +568,13 @@ class Rig {
             if (engine_.Running()) {
                 Violation("a detach of attached front-end %#x left the engine running", m.wParam);
             }
-            CheckReleased(held, "detach");
+            CheckReleased(sim_, Screen(), held, "detach", onScreen_);
         }
     }
 
     void Deliver(const Message& m) {
         Trace("%*smessage %#x(%#x, %#x)", depth_ * 2, "", m.msg, m.wParam, m.lParam);
-        ModelFrontEnds(m);
+        model_.Follow(m.msg, m.wParam, m.lParam);
         // The window procedure is an event boundary: the framework catches errors there.
         // Only the settings dialog's OK may fail, with a bad number or an unwritable file.
         try {
@@ -578,25 +590,6 @@ class Rig {
                 Violation("message %#x failed with \"%s\"", m.msg, text.c_str());
             }
             Trace("%*s  error box: %s", depth_ * 2, "", text.c_str());
-        }
-    }
-
-    // The front-ends as the engine must hold them: in attach order, each once, at most one
-    // main one. A detach closes the engine, after which the list is no longer followed.
-    void ModelFrontEnds(const Message& m) {
-        if (detached_) {
-            return;
-        }
-        const auto it = std::find(attached_.begin(), attached_.end(), m.wParam);
-        if (m.msg == EM_ATTACH && it == attached_.end()) {
-            if (m.lParam != 1) {
-                attached_.push_back(m.wParam);
-            } else if (mainIndex_ < 0) {
-                mainIndex_ = static_cast<int>(attached_.size());
-                attached_.push_back(m.wParam);
-            }
-        } else if (m.msg == EM_DETACH && it != attached_.end()) {
-            detached_ = true;
         }
     }
 
@@ -660,127 +653,48 @@ class Rig {
         }
     }
 
-    // --- invariants -----------------------------------------------------------------
+    // --- checks ---------------------------------------------------------------------
 
-    // What must hold whenever the engine is not in the middle of a tick step: codes in
-    // range, no handle in two live slots, the front-ends as attached.
-    void CheckStructure(const char* where) {
-        const auto& slots = engine_.RegWins;
-        for (std::size_t i = 0; i < slots.size(); ++i) {
-            const Tregwin& s = *slots[i];
-            if (s.Edge > edRight) {
-                Violation("%s: slot %zu has edge %d", where, i, s.Edge);
-            }
-            if (s.Status < rsHiding || s.Status > rsMinimized) {
-                Violation("%s: slot %zu has status %d", where, i, s.Status);
-            }
-            for (std::size_t j = i + 1; s.Wnd != 0 && j < slots.size(); ++j) {
-                if (slots[j]->Wnd == s.Wnd) {
-                    Violation("%s: window %#x is held by slots %zu and %zu", where, s.Wnd, i, j);
-                }
-            }
-        }
-        if (engine_.PendingEdge > edRight || engine_.LastEdge > edRight ||
-            engine_.LastPopEdge > edRight) {
-            Violation("%s: edges pending %d, last %d, last popped %d", where, engine_.PendingEdge,
-                      engine_.LastEdge, engine_.LastPopEdge);
-        }
-        if (!detached_) {
-            if (engine_.FrontEnds != attached_) {
-                Violation("%s: %zu front-ends attached, %zu expected", where,
-                          engine_.FrontEnds.size(), attached_.size());
-            }
-            if (engine_.MainFrontEnd != mainIndex_) {
-                Violation("%s: main front-end %d, expected %d", where, engine_.MainFrontEnd,
-                          mainIndex_);
-            }
-        }
+    void CheckState(const char* where) {
+        CheckStructure(engine_, where);
+        model_.Check(engine_, where);
     }
 
-    void CheckBetweenEvents() {
-        CheckStructure("between events");
-        if (engine_.Busy) {
-            Violation("Busy is set between events");
-        }
-        if (engine_.SettingsDialog) {
-            Violation("the settings dialog is still held after it closed");
-        }
-        if (engine_.Running() != sim_.timerEnabled) {
-            Violation("the engine %s but its timer is %s",
-                      engine_.Running() ? "runs" : "has closed", sim_.timerEnabled ? "on" : "off");
-        }
-    }
-
-    std::vector<HeldWindow> HeldWindows() {
-        std::vector<HeldWindow> held;
-        for (const auto& slot : engine_.RegWins) {
-            if (slot->Wnd != 0 && sim_.Exists(slot->Wnd)) {
-                held.push_back({slot->Wnd, slot->HomeRect, slot->Style, sim_.Window(slot->Wnd)});
-            }
-        }
-        return held;
-    }
-
-    // Release guarantees, for a window that still exists, one of three outcomes, decided by
-    // its style just before and the style its slot kept from the start of its last hide:
-    // - maximized just before: still maximized (and not minimized), moved with its size so
-    //   that only its frame hangs over the screen's top-left corner, at (-F, -F) for the
-    //   frame width F; its visibility is left as it was;
-    // - else, its slot's style has WS_MAXIMIZE (it was maximized when it started hiding):
-    //   maximized again over the whole desktop, shown;
-    // - else: restored (neither minimized nor maximized), shown, with the size it has
-    //   restored, its top-left corner on its home rectangle's.
-    // In every case it is no longer topmost.
-    void CheckReleased(const std::vector<HeldWindow>& held, const char* how) {
-        const std::int32_t frame = sim_.cxFrame;
-        const TRect screen = Screen();
-        for (const HeldWindow& h : held) {
-            if (!sim_.Exists(h.wnd)) {
-                continue;
-            }
-            const SimWindow& now = sim_.Window(h.wnd);
-            TRect want{};
-            std::uint32_t wantMax = kWsMaximize;
-            bool wantVisible = true;
-            if ((h.before.style & kWsMaximize) != 0) {
-                const std::int32_t f = Sub(0, frame);
-                want = {f, f, Add(f, Width(h.before.rect)), Add(f, Height(h.before.rect))};
-                wantVisible = (h.before.style & kWsVisible) != 0;
-            } else if ((h.slotStyle & kWsMaximize) != 0) {
-                want = {Sub(screen.Left, frame), Sub(screen.Top, frame), Add(screen.Right, frame),
-                        Add(screen.Bottom, frame)};
-            } else {
-                const TRect& size =
-                    (h.before.style & kWsMinimize) != 0 ? h.before.normalRect : h.before.rect;
-                want = {h.homeRect.Left, h.homeRect.Top, Add(h.homeRect.Left, Width(size)),
-                        Add(h.homeRect.Top, Height(size))};
-                wantMax = 0;
-            }
-            const bool visible = (now.style & kWsVisible) != 0;
-            if (now.rect != want || (now.style & kWsMaximize) != wantMax ||
-                (now.style & kWsMinimize) != 0 || now.topmost || visible != wantVisible) {
-                Violation(
-                    "after %s, window %#x stands at %d,%d,%d,%d style %#x topmost %d; release "
-                    "puts it at %d,%d,%d,%d %s (home %d,%d, slot style %#x, style before %#x)",
-                    how, h.wnd, now.rect.Left, now.rect.Top, now.rect.Right, now.rect.Bottom,
-                    now.style, now.topmost, want.Left, want.Top, want.Right, want.Bottom,
-                    wantMax ? "maximized" : "restored", h.homeRect.Left, h.homeRect.Top,
-                    h.slotStyle, h.before.style);
-            }
-        }
+    void AfterEvent() {
+        CheckState("between events");
+        CheckBetweenEvents(engine_, sim_);
     }
 
     // The close the user or the system ends the engine with; no front-end is heard from
     // meanwhile, so the outcome is release's alone.
     void Finish() {
         hookOn_ = false;
-        const std::vector<HeldWindow> held = HeldWindows();
+        if (quietEnd_) {
+            Trace("quiet: hide every window");
+            CheckSlidesEnd(engine_, sim_, Screen());
+        }
+        const std::vector<HeldWindow> held = HeldWindows(engine_, sim_);
         Trace("close with %zu windows held", held.size());
         engine_.Close();
-        CheckReleased(held, "close");
+        CheckReleased(sim_, Screen(), held, "close", onScreen_);
         if (engine_.Running() || sim_.timerEnabled) {
             Violation("the engine runs on after its close");
         }
+    }
+
+    void TraceSlots(const char* what) const {
+        if (!trace_) {
+            return;
+        }
+        std::string line = what;
+        for (const auto& slot : engine_.RegWins) {
+            const TRect& r = slot->Rect;
+            line += " [" + std::to_string(slot->Wnd) + " e" + std::to_string(slot->Edge) + " s" +
+                    std::to_string(slot->Status) + " " + std::to_string(r.Left) + "," +
+                    std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
+                    std::to_string(r.Bottom) + "]";
+        }
+        Trace("%s", line.c_str());
     }
 
     void Trace(const char* format, ...) const {
@@ -809,15 +723,15 @@ class Rig {
 
     FuzzedDataProvider in_;
     bool trace_;
+    bool onScreen_;
+    bool quietEnd_ = false;
     SimDesktop sim_;
     TformPopyonnEngine engine_{sim_};
     Hwnd desktop_ = 0;
     std::vector<Hwnd> windows_;
     std::vector<Hwnd> frontEnds_;
     std::vector<Hwnd> gone_;
-    std::vector<Hwnd> attached_;
-    int mainIndex_ = -1;
-    bool detached_ = false;
+    FrontEndModel model_;
     std::deque<std::pair<int, Message>> pending_;
     bool hookOn_ = true;
     int depth_ = 0;

@@ -24,10 +24,32 @@ namespace {
 
 using Snapshot = std::array<std::int32_t, kSettingCount>;
 
+// Bytes outside printable ASCII as \xNN, so that a report shows what the file held.
+std::string Escaped(std::string_view text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            out += static_cast<char>(c);
+        } else {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
 [[noreturn]] void Fail(std::string_view what, std::string_view detail) {
-    std::fprintf(stderr, "settings_fuzz: %.*s: [%.*s]\n", static_cast<int>(what.size()),
-                 what.data(), static_cast<int>(detail.size()), detail.data());
+    const std::string shown = Escaped(detail);
+    std::fprintf(stderr, "settings_fuzz: %.*s: [%s]\n", static_cast<int>(what.size()), what.data(),
+                 shown.c_str());
     std::abort();
+}
+
+// An error's text travels as a C string (what(), the error box), so a value with a NUL byte
+// shows only up to it.
+std::string AsShown(const std::string& text) {
+    return text.c_str();
 }
 
 // A full set of settings held by value, so a reader can be pointed at it.
@@ -208,7 +230,7 @@ Outcome Expected(std::string_view text, const Snapshot& before) {
                 out.values[k] = *v;
                 continue;
             }
-            out.error = IntegerError(*value);
+            out.error = AsShown(IntegerError(*value));
             return out;
         }
         BoolVerdict verdict = BooleanOf(*value);
@@ -220,7 +242,7 @@ Outcome Expected(std::string_view text, const Snapshot& before) {
             }
         }
         if (verdict == BoolVerdict::Error) {
-            out.error = BooleanError(*value);
+            out.error = AsShown(BooleanError(*value));
             return out;
         }
         out.values[k] = verdict == BoolVerdict::True ? 1 : 0;

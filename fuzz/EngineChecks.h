@@ -1,0 +1,67 @@
+// What must hold of the engine while engine_fuzz drives it, and what release and a quiet
+// hide must leave on the simulated desktop. Every check aborts with a message saying what
+// broke, which libFuzzer reports as a crash.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/frmPopyonnEngine.h"
+#include "platform/SimDesktop.h"
+
+namespace popyo::fuzz {
+
+[[noreturn]] void Violation(const char* format, ...);
+
+inline std::int32_t Width(const TRect& r) {
+    return Sub(r.Right, r.Left);
+}
+inline std::int32_t Height(const TRect& r) {
+    return Sub(r.Bottom, r.Top);
+}
+
+// The front-ends as the engine must hold them: in attach order, each once, at most one
+// main one. A detach closes the engine, after which the list is no longer followed.
+class FrontEndModel {
+  public:
+    // Called with every control message before the engine handles it.
+    void Follow(std::uint32_t msg, std::uint32_t wParam, std::uint32_t lParam);
+    void Check(const TformPopyonnEngine& engine, const char* where) const;
+
+  private:
+    std::vector<Hwnd> attached_;
+    int mainIndex_ = -1;
+    bool detached_ = false;
+};
+
+// Whenever the engine is not in the middle of a step: codes in range, no edge past the
+// four sides anywhere, no window held by two live slots.
+void CheckStructure(const TformPopyonnEngine& engine, const char* where);
+
+// Between two events: no tick running, no dialog held, the timer on exactly while the
+// engine runs.
+void CheckBetweenEvents(const TformPopyonnEngine& engine, const SimDesktop& sim);
+
+// A live slot as it stood just before a close released it.
+struct HeldWindow {
+    Hwnd wnd = 0;
+    TRect homeRect{};
+    std::uint32_t slotStyle = 0;
+    SimWindow before;
+};
+
+std::vector<HeldWindow> HeldWindows(const TformPopyonnEngine& engine, SimDesktop& sim);
+
+// Every held window that still exists stands where release puts it; with onScreen, also on
+// the desktop.
+void CheckReleased(SimDesktop& sim,
+                   const TRect& screen,
+                   const std::vector<HeldWindow>& held,
+                   const char* how,
+                   bool onScreen);
+
+// Hides every window and ticks until each must have arrived beyond its edge; needs a
+// running engine with nothing else going on.
+void CheckSlidesEnd(TformPopyonnEngine& engine, SimDesktop& sim, const TRect& desk);
+
+}  // namespace popyo::fuzz
