@@ -75,6 +75,7 @@ constexpr CommandCase kCommandCases[] = {
     {{"detach", "0x44"}, Verb::Detach, popyo::edNone, Kind::Handle, 0, "", 0x44, 0},
     {{"settings"}, Verb::Settings, popyo::edNone, Kind::Handle, 0, "", 0, 0},
     {{"rescue"}, Verb::Rescue, popyo::edNone, Kind::Handle, 0, "", 0, 0},
+    {{"watch", "class=Notepad"}, Verb::Watch, popyo::edNone, Kind::Class, 0, "Notepad", 0, 0},
 };
 
 TEST(PopyctlParse, VerbsTurnIntoTypedCommands) {
@@ -156,9 +157,9 @@ TEST(PopyctlParse, HelpListsEveryVerbAndHowToNameThings) {
     EXPECT_EQ(out.exitCode, kExitOk);
     EXPECT_TRUE(out.error.empty());
     for (const char* word :
-         {"register", "release", "owner",    "pop",      "hide-all", "hide",       "pin",
-          "unpin",    "home",    "query",    "classify", "settings", "detach",     "run",
-          "rescue",   "WINDOW",  "FRONTEND", "EDGE",     "RULE",     "Exit status"}) {
+         {"register", "release", "owner",  "pop",      "hide-all", "hide",   "pin",
+          "unpin",    "home",    "query",  "classify", "settings", "detach", "run",
+          "rescue",   "watch",   "WINDOW", "FRONTEND", "EDGE",     "RULE",   "Exit status"}) {
         EXPECT_NE(out.output.find(word), std::string::npos) << word;
     }
     const ParseOutcome run = ParseCommandLine({"run", "--help"});
@@ -299,6 +300,11 @@ TEST(PopyctlRescue, PlanListsOnlyLostWindowsInOrder) {
     EXPECT_EQ(plan[1].handle, 10u);
     EXPECT_EQ(plan[1].to, (TPoint{0, 1070}));
     EXPECT_TRUE(PlanRescue({lost}, TRect{}).empty());
+}
+
+TEST(PopyctlWatch, ALineTellsTimeStatusAndPlace) {
+    EXPECT_EQ(FormatWatch(1250, {1, {-300, 0, 726, 769}}), "1250 ms: hiding at (-300,0)-(726,769)");
+    EXPECT_EQ(FormatWatch(0, {}), "0 ms: not registered at (0,0)-(0,0)");
 }
 
 }  // namespace

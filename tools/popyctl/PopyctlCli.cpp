@@ -82,6 +82,8 @@ constexpr VerbRow kVerbs[] = {
     {Verb::Detach, "detach", kFrontEnd, "FRONTEND: every window goes back and the engine ends"},
     {Verb::Run, "run", kRules, "RULE...: a front-end that takes every window a RULE names"},
     {Verb::Rescue, "rescue", 0, "windows lying wholly outside the desktop come back inside"},
+    {Verb::Watch, "watch", kWindow,
+     "WINDOW: prints each change of its status and place until it or the engine ends"},
 };
 
 // The texts of the positionals, read by CLI11 and converted once the verb is known.

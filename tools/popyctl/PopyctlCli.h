@@ -33,6 +33,7 @@ enum class Verb : std::uint8_t {
     Detach,
     Run,
     Rescue,
+    Watch,
 };
 
 // How the user names a window: by handle, exact title, class name, or the foreground window.

@@ -105,8 +105,9 @@ class RulesFrontEnd {
         : engine_(engine), rules_(rules), process_(OpenEngineProcess(engine)) {}
 
     int Run() {
-        Attach();
+        // Routed before the attach, so that no Ctrl+C can end us attached.
         const ConsoleStopGuard stop(self_.Get());
+        Attach();
         for (;;) {
             const HANDLE process = process_.Get();
             if (::MsgWaitForMultipleObjects(1, &process, FALSE, kScanPeriodMs, QS_ALLINPUT) ==
@@ -176,10 +177,8 @@ class RulesFrontEnd {
         // A handle freed by a closed window may come back for a new one, which is new to us.
         std::erase_if(taken_, [](const Taken& t) { return !::IsWindow(t.wnd); });
         for (const TopWindow& window : SnapshotTopWindows()) {
-            if (window.handle == Self() || IsTaken(window.handle)) {
-                continue;
-            }
-            if (const auto edge = EdgeFor(rules_, window)) {
+            const auto edge = EdgeFor(rules_, window);
+            if (edge && !IsTaken(window.handle)) {
                 Take(window, *edge);
             }
         }
@@ -214,28 +213,39 @@ class RulesFrontEnd {
         return kExitOk;
     }
 
-    // The watchdog: the engine was killed or crashed, and the windows it hid would stay
-    // beyond the edge. Put each back where it stood when it was taken, as the engine's own
-    // release would have.
+    // Where the engine's release would have put the window: nothing for the watchdog to do.
+    static bool StandsAtHome(const Taken& t) {
+        RECT r{};
+        return !::IsIconic(t.wnd) && ::GetWindowRect(t.wnd, &r) && r.left == t.rect.Left &&
+               r.top == t.rect.Top && (!t.maximized || ::IsZoomed(t.wnd));
+    }
+
+    static void PutBack(const Taken& t) {
+        if (::IsIconic(t.wnd)) {
+            ::ShowWindow(t.wnd, SW_RESTORE);
+        }
+        ::SetWindowPos(t.wnd, HWND_NOTOPMOST, t.rect.Left, t.rect.Top, 0, 0,
+                       SWP_NOSIZE | SWP_NOACTIVATE);
+        if (t.maximized && !::IsZoomed(t.wnd)) {
+            ::ShowWindow(t.wnd, SW_SHOWMAXIMIZED);
+        }
+    }
+
+    // The watchdog: the engine ended without our detach. Killed or crashed, it leaves the
+    // windows it hid beyond the edge; put each back where it stood when it was taken, as the
+    // engine's own release would have. (Another front-end's detach also ends the engine,
+    // but then the engine has put every window back itself.)
     int PutBackAfterEngineEnded() {
         int putBack = 0;
         for (const Taken& t : taken_) {
-            if (!::IsWindow(t.wnd)) {
-                continue;
+            if (::IsWindow(t.wnd) && !StandsAtHome(t)) {
+                PutBack(t);
+                ++putBack;
             }
-            if (::IsIconic(t.wnd)) {
-                ::ShowWindow(t.wnd, SW_RESTORE);
-            }
-            ::SetWindowPos(t.wnd, HWND_NOTOPMOST, t.rect.Left, t.rect.Top, 0, 0,
-                           SWP_NOSIZE | SWP_NOACTIVATE);
-            if (t.maximized && !::IsZoomed(t.wnd)) {
-                ::ShowWindow(t.wnd, SW_SHOWMAXIMIZED);
-            }
-            ++putBack;
         }
         std::fprintf(stderr,
-                     "popyctl: the engine ended without our detach; put %d window(s) back "
-                     "where they stood\n",
+                     "popyctl: the engine ended without our detach; %d window(s) had to be put "
+                     "back where they stood\n",
                      putBack);
         return kExitEngineLost;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace popyctl {
 namespace {
@@ -101,12 +102,21 @@ std::vector<Rescue> PlanRescue(const std::vector<TopWindow>& windows, const TRec
     return plan;
 }
 
+std::string FormatRect(const TRect& r) {
+    char text[64];
+    std::snprintf(text, sizeof text, "(%d,%d)-(%d,%d)", r.Left, r.Top, r.Right, r.Bottom);
+    return text;
+}
+
 std::string FormatRescue(const Rescue& rescue) {
-    const TRect& r = rescue.from;
-    return "moved " + FormatHandle(rescue.handle) + " \"" + rescue.title + "\" from (" +
-           std::to_string(r.Left) + "," + std::to_string(r.Top) + ")-(" + std::to_string(r.Right) +
-           "," + std::to_string(r.Bottom) + ") to (" + std::to_string(rescue.to.X) + "," +
+    return "moved " + FormatHandle(rescue.handle) + " \"" + rescue.title + "\" from " +
+           FormatRect(rescue.from) + " to (" + std::to_string(rescue.to.X) + "," +
            std::to_string(rescue.to.Y) + ")";
+}
+
+std::string FormatWatch(std::uint64_t elapsedMs, const WatchSample& sample) {
+    return std::to_string(elapsedMs) + " ms: " + StatusWord(sample.status) + " at " +
+           FormatRect(sample.rect);
 }
 
 }  // namespace popyctl

@@ -43,5 +43,14 @@ struct Rescue {
 };
 std::vector<Rescue> PlanRescue(const std::vector<TopWindow>& windows, const TRect& desktop);
 std::string FormatRescue(const Rescue& rescue);
+std::string FormatRect(const TRect& rect);
+
+// What `watch` sees of a window at one moment; it prints a line whenever this changes.
+struct WatchSample {
+    std::uint32_t status = 0;
+    TRect rect;
+    friend bool operator==(const WatchSample&, const WatchSample&) = default;
+};
+std::string FormatWatch(std::uint64_t elapsedMs, const WatchSample& sample);
 
 }  // namespace popyctl

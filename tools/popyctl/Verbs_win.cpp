@@ -1,6 +1,9 @@
 #include "tools/popyctl/Verbs_win.h"
 
+#include <cstdio>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "platform/Win32Util_win.h"
 #include "protocol/PopyoDef.h"
@@ -157,6 +160,34 @@ int RescueLost(const Command&) {
     return kExitOk;
 }
 
+// Samples twice per engine tick, so every step of a slide shows.
+int Watch(const Command& cmd) {
+    constexpr DWORD kSamplePeriodMs = 25;
+    const auto [engine, wnd] = EngineAndWindow(cmd.window);
+    PrintLine("watching " + NameOf(wnd));
+    const ULONGLONG start = ::GetTickCount64();
+    std::optional<WatchSample> last;
+    for (;;) {
+        WatchSample sample;
+        try {
+            sample.status = static_cast<std::uint32_t>(engine.Send(EM_GETSTATUS, FromHwnd(wnd)));
+        } catch (const Failure&) {
+            PrintLine("the engine ended; the window stands at " + FormatRect(Describe(wnd).rect));
+            return kExitOk;
+        }
+        if (!::IsWindow(wnd)) {
+            PrintLine("the window is gone");
+            return kExitOk;
+        }
+        sample.rect = Describe(wnd).rect;
+        if (sample != last) {
+            PrintLine(FormatWatch(::GetTickCount64() - start, sample));
+            last = sample;
+        }
+        ::Sleep(kSamplePeriodMs);
+    }
+}
+
 using Handler = int (*)(const Command&);
 constexpr std::pair<Verb, Handler> kHandlers[] = {
     {Verb::Register, Register}, {Verb::Release, Release},   {Verb::Owner, Owner},
@@ -164,6 +195,7 @@ constexpr std::pair<Verb, Handler> kHandlers[] = {
     {Verb::Pin, Pin},           {Verb::Unpin, Unpin},       {Verb::Home, Home},
     {Verb::Query, Query},       {Verb::Classify, Classify}, {Verb::Settings, Settings},
     {Verb::Detach, Detach},     {Verb::Run, Run},           {Verb::Rescue, RescueLost},
+    {Verb::Watch, Watch},
 };
 
 }  // namespace
