@@ -91,8 +91,12 @@ void TformPopyonnEngine::ReleaseWindow(int index) {
             ws_.ShowWindow(slot.Wnd, kSwShowMaximized);
         } else {
             ws_.ShowWindow(slot.Wnd, kSwRestore);
-            ws_.SetWindowPos(slot.Wnd, kHwndTop, slot.HomeRect.Left, slot.HomeRect.Top,
-                             kSwpNoSize | kSwpNoActivate);
+            // A window minimized from maximized comes back maximized; moved to its home it
+            // would hang over the screen's right and bottom, so it stays as it came back.
+            if ((ws_.GetWindowLongA(slot.Wnd, kGwlStyle) & kWsMaximize) == 0) {
+                ws_.SetWindowPos(slot.Wnd, kHwndTop, slot.HomeRect.Left, slot.HomeRect.Top,
+                                 kSwpNoSize | kSwpNoActivate);
+            }
         }
     }
     slot.Wnd = 0;

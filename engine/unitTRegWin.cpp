@@ -1,5 +1,7 @@
 #include "engine/unitTRegWin.h"
 
+#include <algorithm>
+
 namespace popyo {
 
 namespace {
@@ -12,6 +14,18 @@ std::int32_t Width(const TRect& r) {
 }
 std::int32_t Height(const TRect& r) {
     return Sub(r.Bottom, r.Top);
+}
+
+bool LiesWithin(const TRect& r, const TRect& desk) {
+    return r.Left >= desk.Left && r.Top >= desk.Top && r.Right <= desk.Right &&
+           r.Bottom <= desk.Bottom;
+}
+
+// A settings file may hold a step of 0 or below; such a window would stand still or walk
+// away from the edge it is meant to reach, off the screen. It moves at least one pixel
+// towards where it is going.
+std::int32_t StepOf(const EngineWide& wide) {
+    return std::max<std::int32_t>(wide.MoveStep, 1);
 }
 
 }  // namespace
@@ -43,7 +57,7 @@ popyo::Status Tregwin::StepShow() {
 // at the first step at or past the desktop's side.
 popyo::Status Tregwin::StepOutToEdge() {
     const TRect& desk = wide_->DeskRect;
-    const std::int32_t step = wide_->MoveStep;
+    const std::int32_t step = StepOf(*wide_);
     popyo::Status result = rsShown;
     switch (Edge) {
         case edLeft:
@@ -105,7 +119,7 @@ popyo::Status Tregwin::StepOutToEdge() {
 // Out to where the window stood when its hide started (HomeX for the side edges, HomeY for
 // the top and bottom ones).
 popyo::Status Tregwin::StepOutToHome() {
-    const std::int32_t step = wide_->MoveStep;
+    const std::int32_t step = StepOf(*wide_);
     popyo::Status result = rsShown;
     switch (Edge) {
         case edLeft:
@@ -184,7 +198,7 @@ popyo::Status Tregwin::StepHide() {
 // window's size is taken before the step, which may saturate one side and not the other.
 popyo::Status Tregwin::StepIn() {
     const TRect& desk = wide_->DeskRect;
-    const std::int32_t step = wide_->MoveStep;
+    const std::int32_t step = StepOf(*wide_);
     const std::int32_t width = Width(Rect);
     const std::int32_t height = Height(Rect);
     switch (Edge) {
@@ -241,13 +255,15 @@ void Tregwin::StartHide() {
 }
 
 // A maximized window cannot slide; it hides restored, and its restored rectangle becomes
-// the place a release puts it back to.
+// the place a release puts it back to. Only a rectangle on the desktop does: a window the
+// user maximizes in mid-slide restores to where the slide had taken it, partly or wholly
+// beyond the edge, and a release must never put a window back there.
 void Tregwin::RestoreIfMaximized(std::uint32_t style) {
     if ((style & kWsMaximize) == 0) {
         return;
     }
     ws_->ShowWindow(Wnd, kSwRestore);
-    if (auto r = ws_->GetWindowRect(Wnd)) {
+    if (auto r = ws_->GetWindowRect(Wnd); r && LiesWithin(*r, wide_->DeskRect)) {
         HomeRect = *r;
     }
 }

@@ -97,8 +97,9 @@ std::vector<HeldWindow> HeldWindows(const TformPopyonnEngine& engine, SimDesktop
 // - maximized just before: still maximized (and not minimized), moved with its size so
 //   that only its frame hangs over the screen's top-left corner, at (-F, -F) for the
 //   frame width F; its visibility is left as it was;
-// - else, its slot's style has WS_MAXIMIZE (it was maximized when it started hiding):
-//   maximized again over the whole desktop, shown;
+// - else, its slot's style has WS_MAXIMIZE (it was maximized when it started hiding), or it
+//   was minimized from maximized and so restores maximized: maximized over the whole
+//   desktop, shown;
 // - else: restored (neither minimized nor maximized), shown, with the size it has
 //   restored, its top-left corner on its home rectangle's.
 // In every case it is no longer topmost.
@@ -120,7 +121,8 @@ void CheckReleased(SimDesktop& sim,
             const std::int32_t f = Sub(0, frame);
             want = {f, f, Add(f, Width(h.before.rect)), Add(f, Height(h.before.rect))};
             wantVisible = (h.before.style & kWsVisible) != 0;
-        } else if ((h.slotStyle & kWsMaximize) != 0) {
+        } else if ((h.slotStyle & kWsMaximize) != 0 ||
+                   ((h.before.style & kWsMinimize) != 0 && h.before.restoresMaximized)) {
             want = {Sub(screen.Left, frame), Sub(screen.Top, frame), Add(screen.Right, frame),
                     Add(screen.Bottom, frame)};
         } else {

@@ -92,7 +92,11 @@ void SimDesktop::Minimize(Hwnd wnd) {
     if ((w.style & kWsMinimize) == 0 && (w.style & kWsMaximize) == 0) {
         w.normalRect = w.rect;
     }
-    w.style |= kWsMinimize;
+    // As on Windows, a minimized window is not maximized too; it remembers to be again.
+    if ((w.style & kWsMinimize) == 0) {
+        w.restoresMaximized = (w.style & kWsMaximize) != 0;
+    }
+    w.style = (w.style & ~kWsMaximize) | kWsMinimize;
     w.rect = kMinimizedRect;
     if (foreground == wnd) {
         foreground = 0;
@@ -216,6 +220,11 @@ void SimDesktop::ShowWindow(Hwnd wnd, std::int32_t cmdShow) {
         return;
     }
     if (cmdShow == kSwRestore) {
+        if ((w->style & kWsMinimize) != 0 && w->restoresMaximized) {
+            w->restoresMaximized = false;
+            Maximize(wnd);
+            return;
+        }
         if ((w->style & (kWsMinimize | kWsMaximize)) != 0) {
             w->rect = w->normalRect;
         }

@@ -57,6 +57,7 @@ struct SimWindow {
     std::uint32_t style = 0;
     bool topmost = false;
     std::uint32_t thread = 1;
+    bool restoresMaximized = false;  // minimized from maximized: SW_RESTORE maximizes it
 };
 
 // The windows by handle. Handles are minted from a counter, four apart as on Windows, so a

@@ -82,3 +82,58 @@ TEST_F(FuzzRegressionTest, RegistrationsDuringAReleaseLeaveOneSlot) {
 
 }  // namespace
 }  // namespace popyo::test
+
+namespace popyo::test {
+namespace {
+
+// A window the user maximizes while it slides away restores to where the slide has taken
+// it. That rectangle, partly or wholly beyond the edge, used to become the window's home,
+// and closing the engine then put the window back there, out of sight. A home is now only
+// taken from a rectangle on the desktop.
+TEST_F(FuzzRegressionTest, WindowMaximizedInMidSlideGoesBackToItsRealHome) {
+    const TRect home{150, 140, 550, 440};
+    const Hwnd w = AddRegistered(home, edTop);
+    engine.EMHide(w, 0);
+    Tick(3);
+    ASSERT_LT(sim.TopOf(w), 0);
+    sim.Maximize(w);
+    Tick(4);
+    ASSERT_EQ(Slot(w).Status, rsHidden);
+    engine.Close();
+    EXPECT_EQ(sim.RectOf(w), home);
+}
+
+// A step of 0 or below from a hand-edited file: windows still reach their edge, and come
+// back out, one pixel per tick at least, instead of standing still or walking away.
+TEST_F(FuzzRegressionTest, StepBelowOnePixelStillReachesTheEdge) {
+    for (const std::int32_t step : {0, -150}) {
+        SCOPED_TRACE(step);
+        engine.Wide.MoveStep = step;
+        const Hwnd w = AddRegistered({0, 100, 4, 300}, edLeft);
+        engine.EMHide(w, 0);
+        Tick(6);
+        EXPECT_EQ(Slot(w).Status, rsHidden);
+        EXPECT_EQ(sim.RectOf(w).Right, 0);
+        engine.BeginShowing(engine.IndexOfWindow(w));
+        Tick(6);
+        EXPECT_EQ(Slot(w).Status, rsShown);
+        EXPECT_EQ(sim.LeftOf(w), 0);
+    }
+}
+
+// A window the user maximized and then minimized while registered comes back maximized when
+// it is restored. Release moved it to its home all the same, so it hung over the screen's
+// right and bottom; it now stays maximized where the window manager puts it.
+TEST_F(FuzzRegressionTest, MinimizedMaximizedWindowComesBackMaximizedInPlace) {
+    const Hwnd w = AddRegistered({100, 100, 500, 400}, edLeft);
+    sim.Maximize(w);
+    sim.Minimize(w);
+    Tick();
+    ASSERT_EQ(Slot(w).Status, rsMinimized);
+    engine.Close();
+    EXPECT_EQ(sim.RectOf(w), (TRect{-4, -4, 1924, 1084}));
+    EXPECT_NE(sim.Window(w).style & kWsMaximize, 0u);
+}
+
+}  // namespace
+}  // namespace popyo::test

@@ -307,7 +307,8 @@ TEST(TregwinNoCall, FreedSlotAndParkedWindowMakeNoMove) {
 }
 
 // A step of 0, a negative step or a step of 2^31-1 from the settings file must not
-// overflow anywhere (the sanitizers watch); the largest step reaches the end at once.
+// overflow anywhere (the sanitizers watch); the largest step reaches the end at once, and
+// a step below one pixel still moves the window one pixel towards its edge.
 TEST(TregwinSlide, AbsurdMoveStepsStayDefined) {
     constexpr std::int32_t kSteps[] = {0, -150, kMin, kMax};
     constexpr TRect kStarts[] = {{},
@@ -333,9 +334,14 @@ TEST(TregwinSlide, AbsurdMoveStepsStayDefined) {
                     s = rig.w.StepHide();
                     rig.w.Validate();
                 }
-                if (step == 0) {
+                if (step <= 0) {
+                    const TRect after = rig.sim.RectOf(rig.wnd);
+                    const std::int32_t moved = (edge == edLeft || edge == edRight)
+                                                   ? after.Left - before.Left
+                                                   : after.Top - before.Top;
+                    const bool towardsNearSide = edge == edLeft || edge == edTop;
                     EXPECT_EQ(s, rsHiding);
-                    EXPECT_EQ(rig.sim.RectOf(rig.wnd), before);
+                    EXPECT_EQ(moved, towardsNearSide ? -4 : 4);
                 }
                 if (step == kMax) {
                     EXPECT_EQ(s, rsHidden);
