@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include <psapi.h>
 #include <winternl.h>
 
 #include "protocol/PopyoDef.h"
@@ -228,6 +229,115 @@ std::optional<std::chrono::nanoseconds> Process::CpuTime() const {
         }
         offset += head.NextEntryOffset;
     }
+}
+
+std::optional<std::size_t> Process::WorkingSet() const {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!::K32GetProcessMemoryInfo(handle_, &counters, sizeof counters)) {
+        return std::nullopt;
+    }
+    return counters.WorkingSetSize;
+}
+
+Process Process::LaunchRedirected(const fs::path& exe,
+                                  std::wstring_view args,
+                                  HANDLE out,
+                                  HANDLE err) {
+    std::wstring commandLine = L"\"" + exe.wstring() + L"\" " + std::wstring(args);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                          nullptr, &startup, &info)) {
+        Fail("cannot start " + exe.string());
+    }
+    ::CloseHandle(info.hThread);
+    return Process(info.hProcess, info.dwProcessId);
+}
+
+// ---- ConsoleProgram ----
+
+namespace {
+
+// The read end stays here; the write end is for the child alone.
+std::pair<OwnedHandle, OwnedHandle> ChildOutputPipe() {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+    if (!::CreatePipe(&read, &write, &inherit, 0)) {
+        Fail("cannot create a pipe");
+    }
+    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    return {OwnedHandle(read), OwnedHandle(write)};
+}
+
+void ReadAvailable(HANDLE pipe, std::string& text) {
+    DWORD available = 0;
+    while (::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+        std::string chunk(available, '\0');
+        DWORD got = 0;
+        if (!::ReadFile(pipe, chunk.data(), available, &got, nullptr)) {
+            return;
+        }
+        chunk.resize(got);
+        std::erase(chunk, '\r');
+        text += chunk;
+    }
+}
+
+}  // namespace
+
+ConsoleProgram::ConsoleProgram(const fs::path& exe, std::wstring_view args) {
+    auto [outRead, outWrite] = ChildOutputPipe();
+    auto [errRead, errWrite] = ChildOutputPipe();
+    outRead_ = std::move(outRead);
+    errRead_ = std::move(errRead);
+    // The write ends close here once the child has its copies, so its end is the pipes' end.
+    process_ = Process::LaunchRedirected(exe, args, outWrite.get(), errWrite.get());
+}
+
+void ConsoleProgram::Drain() {
+    ReadAvailable(outRead_.get(), out_);
+    ReadAvailable(errRead_.get(), err_);
+}
+
+const std::string& ConsoleProgram::Out() {
+    Drain();
+    return out_;
+}
+
+const std::string& ConsoleProgram::Err() {
+    Drain();
+    return err_;
+}
+
+std::optional<DWORD> ConsoleProgram::Wait(milliseconds timeout) {
+    // Read while waiting, so that a full pipe never holds the program up.
+    const bool ended = PollUntil(
+        [&] {
+            Drain();
+            return !process_->Running();
+        },
+        timeout);
+    Drain();
+    DWORD code = 0;
+    if (!ended || !::GetExitCodeProcess(process_->Handle(), &code)) {
+        return std::nullopt;
+    }
+    return code;
+}
+
+ConsoleResult RunConsole(const fs::path& exe, std::wstring_view args, milliseconds timeout) {
+    ConsoleProgram program(exe, args);
+    ConsoleResult result;
+    result.exitCode = program.Wait(timeout);
+    result.out = program.Out();
+    result.err = program.Err();
+    return result;
 }
 
 // ---- EngineSandbox ----

@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +36,12 @@ class Process {
   public:
     // `args` follow the quoted program path on the command line.
     static Process Launch(const std::filesystem::path& exe, std::wstring_view args = {});
+    // The same with standard output and error going to the given handles, which the child
+    // inherits.
+    static Process LaunchRedirected(const std::filesystem::path& exe,
+                                    std::wstring_view args,
+                                    HANDLE out,
+                                    HANDLE err);
 
     Process(Process&& other) noexcept;
     Process& operator=(Process&& other) noexcept;
@@ -48,6 +56,8 @@ class Process {
     void Kill();
     // User plus kernel time the process has used so far.
     std::optional<std::chrono::nanoseconds> CpuTime() const;
+    // Bytes of the process's working set, as the system counts them.
+    std::optional<std::size_t> WorkingSet() const;
 
   private:
     Process(HANDLE handle, DWORD id) : handle_(handle), id_(id) {}
@@ -56,6 +66,44 @@ class Process {
     HANDLE handle_ = nullptr;
     DWORD id_ = 0;
 };
+
+struct HandleCloser {
+    void operator()(HANDLE h) const { ::CloseHandle(h); }
+};
+using OwnedHandle = std::unique_ptr<void, HandleCloser>;
+
+// A console program whose standard output and error this process reads through pipes while
+// it runs. Lines end in LF alone: the CR that Windows writes before each LF is dropped.
+class ConsoleProgram {
+  public:
+    ConsoleProgram(const std::filesystem::path& exe, std::wstring_view args);
+
+    Process& Proc() { return *process_; }
+    // All the program has written so far.
+    const std::string& Out();
+    const std::string& Err();
+    // The exit code once the program has ended; nullopt when it still runs at the timeout.
+    std::optional<DWORD> Wait(milliseconds timeout);
+
+  private:
+    void Drain();
+
+    OwnedHandle outRead_;
+    OwnedHandle errRead_;
+    std::optional<Process> process_;
+    std::string out_;
+    std::string err_;
+};
+
+struct ConsoleResult {
+    std::optional<DWORD> exitCode;
+    std::string out;
+    std::string err;
+};
+// Runs the program to its end, or kills it at the timeout.
+ConsoleResult RunConsole(const std::filesystem::path& exe,
+                         std::wstring_view args,
+                         milliseconds timeout = kExitTimeout);
 
 // A fresh directory holding a copy of PopyonnEngine.exe, so that each test has its own
 // settings file beside the executable. Processes started from it must end before it goes.
@@ -140,6 +188,8 @@ class ForeignWindows {
 
     // In the order of the specs.
     HWND operator[](std::size_t i) const { return windows_.at(i); }
+    // Ends the process at once, as a crash would: its windows vanish without a close.
+    void Kill() { process_.Kill(); }
 
   private:
     Process process_;
