@@ -1,0 +1,415 @@
+// BenchClient: the measuring side of the Wine benchmark. Each verb does one step and prints
+// its figures as "key=value" lines for scripts/bench to read.
+//
+//   BenchClient wait TITLE...            until a top-level window of each title exists
+//   BenchClient register EDGE TAG COUNT  registers "TAG 0".."TAG COUNT-1" at EDGE with the
+//                                        engine and waits until all are tucked away
+//   BenchClient roundtrip COUNT FLOOR WINDOW
+//                                        COUNT sends of EM_GETSTATUS for WINDOW to the engine
+//                                        and of the same message to the window titled
+//                                        FLOOR, interleaved; median and p99 of each
+//   BenchClient slide EDGE WINDOW CYCLES registers WINDOW at EDGE, then pops and hides it
+//                                        CYCLES times; median and p99 of the intervals
+//                                        between its position changes while it slides
+//   BenchClient calls WINDOW             median time of each window-manager call an idle
+//                                        engine tick makes, WINDOW standing for a held one
+//
+// EDGE is left, top, bottom or right. Exit status 1 when the engine or a window does not
+// answer in time.
+#include <windows.h>
+
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "protocol/PopyoDef.h"
+
+namespace {
+
+using popyo::Edge;
+using popyo::Status;
+
+constexpr DWORD kReplyTimeoutMs = 5000;
+constexpr double kStartTimeoutS = 30;
+constexpr double kSlideTimeoutS = 120;
+// A slide is over once the window has kept still this long and the engine says so: many
+// ticks, so that a late tick is not taken for the end.
+constexpr double kStillS = 0.5;
+constexpr int kWarmUpSends = 200;
+
+// Seconds on the performance counter.
+class Stopwatch {
+  public:
+    Stopwatch() {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        frequency_ = static_cast<double>(f.QuadPart);
+    }
+    double Now() const {
+        LARGE_INTEGER c;
+        ::QueryPerformanceCounter(&c);
+        return static_cast<double>(c.QuadPart) / frequency_;
+    }
+
+  private:
+    double frequency_ = 1;
+};
+
+// Nearest rank: the smallest sample that at least `fraction` of the samples do not exceed.
+double Percentile(std::vector<double> samples, double fraction) {
+    if (samples.empty()) {
+        return 0;
+    }
+    std::ranges::sort(samples);
+    const auto rank = static_cast<std::size_t>(std::ceil(fraction * samples.size()));
+    return samples[std::clamp<std::size_t>(rank, 1, samples.size()) - 1];
+}
+
+void PrintFigure(std::string_view key, double value) {
+    std::printf("%.*s=%.3f\n", static_cast<int>(key.size()), key.data(), value);
+}
+
+void PrintSpread(std::string_view name, const std::vector<double>& samples, double scale) {
+    const std::string prefix(name);
+    PrintFigure(prefix + "_median", Percentile(samples, 0.5) * scale);
+    PrintFigure(prefix + "_p99", Percentile(samples, 0.99) * scale);
+    PrintFigure(prefix + "_max", Percentile(samples, 1.0) * scale);
+    PrintFigure(prefix + "_count", static_cast<double>(samples.size()));
+}
+
+bool PollUntil(const std::function<bool()>& done, double timeoutS) {
+    const Stopwatch clock;
+    const double deadline = clock.Now() + timeoutS;
+    while (!done()) {
+        if (clock.Now() > deadline) {
+            return false;
+        }
+        ::Sleep(10);
+    }
+    return true;
+}
+
+std::optional<LRESULT> Send(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutA(wnd, msg, wParam, lParam, SMTO_NORMAL, kReplyTimeoutMs, &result)) {
+        return std::nullopt;
+    }
+    return static_cast<LRESULT>(result);
+}
+
+// Control messages carry a window handle as a 32-bit value.
+WPARAM HandleParam(HWND wnd) {
+    return static_cast<WPARAM>(reinterpret_cast<UINT_PTR>(wnd) & 0xFFFFFFFFu);
+}
+
+std::optional<Edge> ParseEdge(std::string_view name) {
+    constexpr std::pair<std::string_view, Edge> kEdges[] = {
+        {"left", popyo::edLeft},
+        {"top", popyo::edTop},
+        {"bottom", popyo::edBottom},
+        {"right", popyo::edRight},
+    };
+    for (const auto& [text, edge] : kEdges) {
+        if (text == name) {
+            return edge;
+        }
+    }
+    return std::nullopt;
+}
+
+HWND WaitForWindow(const std::string& title) {
+    HWND found = nullptr;
+    PollUntil([&] { return (found = ::FindWindowA(nullptr, title.c_str())) != nullptr; },
+              kStartTimeoutS);
+    if (found == nullptr) {
+        std::fprintf(stderr, "BenchClient: no window \"%s\"\n", title.c_str());
+    }
+    return found;
+}
+
+// The engine window, once it answers control messages.
+HWND WaitForEngine() {
+    HWND engine = nullptr;
+    const bool up = PollUntil(
+        [&] {
+            engine = ::FindWindowA(popyo::kEngineClassName, popyo::kEngineWindowTitle);
+            return engine != nullptr && Send(engine, popyo::EM_GETSTATUS, 0, 0) == 0;
+        },
+        kStartTimeoutS);
+    if (!up) {
+        std::fprintf(stderr, "BenchClient: the engine does not answer\n");
+        return nullptr;
+    }
+    return engine;
+}
+
+std::optional<LRESULT> StatusOf(HWND engine, HWND wnd) {
+    return Send(engine, popyo::EM_GETSTATUS, HandleParam(wnd), 0);
+}
+
+// Away from every edge, so that the engine pops nothing by itself.
+void CenterCursor() {
+    ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2);
+}
+
+int Wait(const std::vector<std::string>& titles) {
+    for (const auto& title : titles) {
+        if (WaitForWindow(title) == nullptr) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int Register(Edge edge, const std::string& tag, int count) {
+    HWND engine = WaitForEngine();
+    if (engine == nullptr) {
+        return 1;
+    }
+    CenterCursor();
+    std::vector<HWND> windows;
+    for (int i = 0; i < count; ++i) {
+        HWND wnd = WaitForWindow(tag + " " + std::to_string(i));
+        if (wnd == nullptr || !Send(engine, popyo::EM_REGISTER, HandleParam(wnd), edge)) {
+            return 1;
+        }
+        windows.push_back(wnd);
+    }
+    const bool tucked = PollUntil(
+        [&] {
+            return std::ranges::all_of(
+                windows, [&](HWND wnd) { return StatusOf(engine, wnd) == popyo::rsHidden; });
+        },
+        kSlideTimeoutS);
+    if (!tucked) {
+        std::fprintf(stderr, "BenchClient: the windows were not tucked away\n");
+        return 1;
+    }
+    PrintFigure("registered", count);
+    return 0;
+}
+
+// The sends alternate between the two targets, so that whatever else the machine does in
+// the meantime falls on both alike.
+int RoundTrip(int count, const std::string& floorTitle, const std::string& windowTitle) {
+    HWND engine = WaitForEngine();
+    HWND floor = WaitForWindow(floorTitle);
+    HWND wnd = WaitForWindow(windowTitle);
+    if (engine == nullptr || floor == nullptr || wnd == nullptr) {
+        return 1;
+    }
+    const Stopwatch clock;
+    std::vector<double> engineTimes;
+    std::vector<double> floorTimes;
+    engineTimes.reserve(static_cast<std::size_t>(count));
+    floorTimes.reserve(static_cast<std::size_t>(count));
+    auto timedSend = [&](HWND target, std::vector<double>* into) {
+        const double start = clock.Now();
+        const bool answered = Send(target, popyo::EM_GETSTATUS, HandleParam(wnd), 0).has_value();
+        const double elapsed = clock.Now() - start;
+        if (into != nullptr) {
+            into->push_back(elapsed);
+        }
+        return answered;
+    };
+    for (int i = 0; i < kWarmUpSends; ++i) {
+        if (!timedSend(engine, nullptr) || !timedSend(floor, nullptr)) {
+            return 1;
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        const bool engineFirst = i % 2 == 0;
+        HWND first = engineFirst ? engine : floor;
+        HWND second = engineFirst ? floor : engine;
+        if (!timedSend(first, engineFirst ? &engineTimes : &floorTimes) ||
+            !timedSend(second, engineFirst ? &floorTimes : &engineTimes)) {
+            std::fprintf(stderr, "BenchClient: a send timed out\n");
+            return 1;
+        }
+    }
+    PrintSpread("engine_us", engineTimes, 1e6);
+    PrintSpread("floor_us", floorTimes, 1e6);
+    return 0;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Polls the window's rectangle about once a millisecond and appends the intervals between
+// its changes until it has kept still a while and the engine reports `until`. The wait
+// before the first move is not an interval.
+bool RecordSlide(HWND engine, HWND wnd, Status until, std::vector<double>& intervals) {
+    const Stopwatch clock;
+    const double deadline = clock.Now() + kSlideTimeoutS;
+    RECT last{};
+    ::GetWindowRect(wnd, &last);
+    std::optional<double> lastChange;
+    double stillSince = clock.Now();
+    while (clock.Now() < deadline) {
+        ::Sleep(1);
+        RECT now{};
+        ::GetWindowRect(wnd, &now);
+        const double t = clock.Now();
+        if (!SameRect(now, last)) {
+            if (lastChange) {
+                intervals.push_back(t - *lastChange);
+            }
+            lastChange = t;
+            stillSince = t;
+            last = now;
+        } else if (t - stillSince > kStillS) {
+            if (StatusOf(engine, wnd) == until) {
+                return true;
+            }
+            stillSince = t;
+        }
+    }
+    std::fprintf(stderr, "BenchClient: the slide did not end\n");
+    return false;
+}
+
+int Slide(Edge edge, const std::string& title, int cycles) {
+    HWND engine = WaitForEngine();
+    HWND wnd = WaitForWindow(title);
+    if (engine == nullptr || wnd == nullptr) {
+        return 1;
+    }
+    CenterCursor();
+    // The scheduler's default granularity would add its own steps to every poll.
+    ::timeBeginPeriod(1);
+    std::vector<double> intervals;
+    bool ok = Send(engine, popyo::EM_REGISTER, HandleParam(wnd), edge) &&
+              RecordSlide(engine, wnd, popyo::rsHidden, intervals);
+    for (int i = 0; ok && i < cycles; ++i) {
+        ok = Send(engine, popyo::EM_POP, 0, edge) &&
+             RecordSlide(engine, wnd, popyo::rsShown, intervals) &&
+             Send(engine, popyo::EM_HIDE, HandleParam(wnd), 0) &&
+             RecordSlide(engine, wnd, popyo::rsHidden, intervals);
+    }
+    ::timeEndPeriod(1);
+    if (!ok) {
+        return 1;
+    }
+    PrintSpread("slide_ms", intervals, 1e3);
+    return 0;
+}
+
+// One call of each kind an idle engine tick makes. Results go to a volatile sink so that
+// no call is dropped as unused.
+struct TickCall {
+    const char* name;
+    void (*call)(HWND held, volatile LONG_PTR& sink);
+};
+
+constexpr TickCall kTickCalls[] = {
+    {"foreground",
+     [](HWND, volatile LONG_PTR& sink) {
+         sink = reinterpret_cast<LONG_PTR>(::GetForegroundWindow());
+     }},
+    {"desktop_rect",
+     [](HWND, volatile LONG_PTR& sink) {
+         RECT r{};
+         sink = ::GetWindowRect(::GetDesktopWindow(), &r);
+     }},
+    {"swap_buttons",
+     [](HWND, volatile LONG_PTR& sink) { sink = ::GetSystemMetrics(SM_SWAPBUTTON); }},
+    {"async_key", [](HWND, volatile LONG_PTR& sink) { sink = ::GetAsyncKeyState(VK_LBUTTON); }},
+    {"cursor",
+     [](HWND, volatile LONG_PTR& sink) {
+         POINT p{};
+         sink = ::GetCursorPos(&p);
+     }},
+    {"window_style",
+     [](HWND held, volatile LONG_PTR& sink) { sink = ::GetWindowLongA(held, GWL_STYLE); }},
+    {"window_rect",
+     [](HWND held, volatile LONG_PTR& sink) {
+         RECT r{};
+         sink = ::GetWindowRect(held, &r);
+     }},
+};
+
+// Each call is timed alone and the median kept: a call that the scheduler interrupts
+// says nothing about the call.
+int Calls(const std::string& title) {
+    constexpr int kTimes = 2000;
+    HWND held = WaitForWindow(title);
+    if (held == nullptr) {
+        return 1;
+    }
+    const Stopwatch clock;
+    volatile LONG_PTR sink = 0;
+    for (const TickCall& tickCall : kTickCalls) {
+        std::vector<double> times;
+        times.reserve(kTimes);
+        for (int i = 0; i < kTimes; ++i) {
+            const double start = clock.Now();
+            tickCall.call(held, sink);
+            times.push_back(clock.Now() - start);
+        }
+        PrintFigure(std::string("call_us_") + tickCall.name, Percentile(times, 0.5) * 1e6);
+    }
+    return 0;
+}
+
+// A whole positive number, or nullopt.
+std::optional<int> ParseCount(const std::string& text) {
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value <= 0 || value > 1000000) {
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: BenchClient wait TITLE...\n"
+                 "       BenchClient register EDGE TAG COUNT\n"
+                 "       BenchClient roundtrip COUNT FLOOR WINDOW\n"
+                 "       BenchClient slide EDGE WINDOW CYCLES\n"
+                 "       BenchClient calls WINDOW\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The script reads the figures as they come, not when the buffer happens to fill.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
+    if (args.empty()) {
+        return Usage();
+    }
+    const std::string& verb = args[0];
+    if (verb == "wait" && args.size() >= 2) {
+        return Wait({args.begin() + 1, args.end()});
+    }
+    if (verb == "register" && args.size() == 4) {
+        const auto edge = ParseEdge(args[1]);
+        const auto count = ParseCount(args[3]);
+        return edge && count ? Register(*edge, args[2], *count) : Usage();
+    }
+    if (verb == "roundtrip" && args.size() == 4) {
+        const auto count = ParseCount(args[1]);
+        return count ? RoundTrip(*count, args[2], args[3]) : Usage();
+    }
+    if (verb == "slide" && args.size() == 4) {
+        const auto edge = ParseEdge(args[1]);
+        const auto cycles = ParseCount(args[3]);
+        return edge && cycles ? Slide(*edge, args[2], *cycles) : Usage();
+    }
+    if (verb == "calls" && args.size() == 2) {
+        return Calls(args[1]);
+    }
+    return Usage();
+}
