@@ -1,6 +1,7 @@
 #include "platform/EngineWindow_win.h"
 
 #include "platform/Win32Util_win.h"
+#include "platform/WindowThunk_win.h"
 #include "protocol/PopyoDef.h"
 
 namespace popyo {
@@ -34,7 +35,7 @@ EngineWindow::EngineWindow(HINSTANCE instance, TformPopyonnEngine& engine, Win32
     : instance_(instance), engine_(engine), ws_(ws) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &EngineWindow::WndProc;
+    wc.lpfnWndProc = &WindowThunk<EngineWindow>;
     wc.hInstance = instance;
     wc.lpszClassName = kClassName;
     class_ = ::RegisterClassExW(&wc);
@@ -55,23 +56,9 @@ EngineWindow::~EngineWindow() {
     }
 }
 
-LRESULT CALLBACK EngineWindow::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
-    if (msg == WM_NCCREATE) {
-        auto* self =
-            static_cast<EngineWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->wnd_ = wnd;
-        self->ws_.SetEngineWindow(wnd);
-        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<EngineWindow*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    if (self == nullptr) {
-        return ::DefWindowProcW(wnd, msg, wParam, lParam);
-    }
-    try {
-        return self->OnMessage(msg, wParam, lParam);
-    } catch (...) {
-        return 0;
-    }
+void EngineWindow::Attach(HWND wnd) {
+    wnd_ = wnd;
+    ws_.SetEngineWindow(wnd);
 }
 
 LRESULT EngineWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

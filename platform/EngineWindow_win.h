@@ -7,6 +7,7 @@
 
 #include "engine/frmPopyonnEngine.h"
 #include "platform/Win32WindowSystem_win.h"
+#include "platform/WindowThunk_win.h"
 
 namespace popyo {
 
@@ -24,7 +25,8 @@ class EngineWindow {
     static constexpr int kHeight = 27;
 
   private:
-    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+    friend LRESULT CALLBACK WindowThunk<EngineWindow>(HWND, UINT, WPARAM, LPARAM) noexcept;
+    void Attach(HWND wnd);
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(UINT msg, WPARAM wParam, LPARAM lParam);

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/Win32Util_win.h"
+#include "platform/WindowThunk_win.h"
 #include "settings/Banner.h"
 #include "settings/SettingsLayout.h"
 
@@ -102,7 +103,8 @@ class SettingsDialogView {
     void RunModal();
 
   private:
-    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+    friend LRESULT CALLBACK WindowThunk<SettingsDialogView>(HWND, UINT, WPARAM, LPARAM) noexcept;
+    void Attach(HWND wnd) { wnd_ = wnd; }
     static LRESULT CALLBACK KeyCaptureProc(HWND wnd,
                                            UINT msg,
                                            WPARAM wParam,
@@ -194,7 +196,7 @@ bool SettingsDialogView::Create() {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &SettingsDialogView::WndProc;
+    wc.lpfnWndProc = &WindowThunk<SettingsDialogView>;
     wc.hInstance = instance;
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -516,27 +518,6 @@ LRESULT SettingsDialogView::OnCtlColorStatic(HDC dc, HWND control) {
     }
     ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
-}
-
-LRESULT CALLBACK SettingsDialogView::WndProc(HWND wnd,
-                                             UINT msg,
-                                             WPARAM wParam,
-                                             LPARAM lParam) noexcept {
-    if (msg == WM_NCCREATE) {
-        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(wnd, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(created->lpCreateParams));
-        static_cast<SettingsDialogView*>(created->lpCreateParams)->wnd_ = wnd;
-    }
-    auto* self = reinterpret_cast<SettingsDialogView*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    if (self == nullptr) {
-        return ::DefWindowProcW(wnd, msg, wParam, lParam);
-    }
-    try {
-        return self->OnMessage(msg, wParam, lParam);
-    } catch (...) {
-        return 0;
-    }
 }
 
 LRESULT SettingsDialogView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

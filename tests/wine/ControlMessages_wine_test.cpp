@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "protocol/PopyoDef.h"
+#include "tests/wine/support/EngineSession.h"
 #include "tests/wine/support/WineHarness.h"
 
 namespace popyo::wine {
@@ -33,7 +34,6 @@ constexpr int kOnTime = 10;
 constexpr LONG kScreenWidth = 1920;
 constexpr LONG kScreenHeight = 1080;
 // A slide takes a handful of ticks; the rest is room for a loaded machine.
-constexpr milliseconds kSlideTimeout{10000};
 // Outside every test window, out or tucked away, and far from every edge.
 constexpr POINT kAway{1500, 150};
 // Two overlapping windows in the middle, and a cursor inside both, so they stay out.
@@ -64,47 +64,22 @@ LPARAM FrontEndParam(HWND wnd) {
 
 // Opens windows of another process and starts the engine with the settings above; the
 // cursor is in place before the engine's first tick reads it.
-class EngineSession : public ::testing::Test {
+class ForeignSession : public EngineSession {
   protected:
-    void SetUp() override {
-        ASSERT_EQ(FindEngineWindow(), nullptr) << "an engine from elsewhere is still running";
-    }
-
     void Start(const std::vector<ForeignWindows::Spec>& specs, POINT cursor) {
         ASSERT_TRUE(MoveCursorTo(cursor));
         windows_.emplace(specs);
-        sandbox_.WriteSettings(kSettings);
-        engine_ = sandbox_.Start();
-        engineWnd_ = WaitForEngineWindow(*engine_);
-        ASSERT_NE(engineWnd_, nullptr) << "no engine window";
-        ASSERT_TRUE(PollUntil([&] { return StatusOf(nullptr) == LRESULT{0}; }, kStartTimeout));
+        StartEngine(kSettings);
     }
 
     HWND W(std::size_t i) const { return (*windows_)[i]; }
 
-    std::optional<LRESULT> Send(UINT msg, HWND wnd, LPARAM lParam = 0) const {
-        return SendWithTimeout(engineWnd_, msg, HandleParam(wnd), lParam);
-    }
-
-    std::optional<LRESULT> StatusOf(HWND wnd) const { return Send(EM_GETSTATUS, wnd); }
-
-    bool WaitStatus(HWND wnd, Status status) const {
-        return PollUntil([&] { return StatusOf(wnd) == LRESULT{status}; }, kSlideTimeout);
-    }
-
-    void Register(HWND wnd, Edge edge) const {
-        ASSERT_EQ(Send(EM_REGISTER, wnd, edge), LRESULT{0});
-    }
-
-    EngineSandbox sandbox_;
     std::optional<ForeignWindows> windows_;
-    std::optional<Process> engine_;
-    HWND engineWnd_ = nullptr;
 };
 
 // ---- Answers ----
 
-using ControlAnswers = EngineSession;
+using ControlAnswers = ForeignSession;
 
 TEST_F(ControlAnswers, UnknownHandlesAndNumbersWithoutHandler) {
     Start({{L"stranger", kLeftHome}}, kAway);
@@ -205,7 +180,7 @@ TEST_F(ControlAnswers, RegisterClassifySetHomeAndRelease) {
 
 // ---- Requests ----
 
-using ControlRequests = EngineSession;
+using ControlRequests = ForeignSession;
 
 TEST_F(ControlRequests, HideAndHideAllStartAtOnce) {
     Start({{L"hide me", kMiddleLeft}, {L"hide all", kMiddleRight}}, kInBoth);
@@ -325,7 +300,7 @@ struct Slide {
     Clock::time_point firstMove;
 };
 
-class EdgeSlide : public EngineSession, public ::testing::WithParamInterface<EdgeCase> {
+class EdgeSlide : public ForeignSession, public ::testing::WithParamInterface<EdgeCase> {
   protected:
     // Every position the window is seen at from before `start` until its status is `until`.
     Slide Track(Status until, const std::function<void()>& start) const {
@@ -407,7 +382,7 @@ TEST_P(EdgeSlide, InWhenLeftOutByPopAndByPush) {
 
 // ---- Detach ----
 
-using FrontEndDetach = EngineSession;
+using FrontEndDetach = ForeignSession;
 
 TEST_F(FrontEndDetach, EveryWindowGoesBackBeforeTheAnswerAndTheEngineEnds) {
     const std::vector<ForeignWindows::Spec> specs = {{L"owned, hidden", kLeftHome},

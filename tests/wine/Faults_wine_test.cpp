@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "protocol/PopyoDef.h"
+#include "tests/wine/support/EngineSession.h"
 #include "tests/wine/support/WineHarness.h"
 
 namespace popyo::wine {
@@ -31,7 +32,6 @@ std::string Settings(int moveStep) {
            "ChangePopyonStyle=False\r\n";
 }
 
-constexpr milliseconds kSlideTimeout{10000};
 // Outside every test window and far from every edge.
 constexpr POINT kAway{960, 100};
 
@@ -43,41 +43,14 @@ double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-class FaultSession : public ::testing::Test {
+class FaultSession : public EngineSession {
   protected:
     void SetUp() override {
-        ASSERT_EQ(FindEngineWindow(), nullptr) << "an engine from elsewhere is still running";
+        EngineSession::SetUp();
         ASSERT_TRUE(MoveCursorTo(kAway));
     }
 
-    void StartEngine(int moveStep) {
-        sandbox_.WriteSettings(Settings(moveStep));
-        engine_ = sandbox_.Start();
-        engineWnd_ = WaitForEngineWindow(*engine_);
-        ASSERT_NE(engineWnd_, nullptr) << "no engine window";
-        ASSERT_TRUE(PollUntil([&] { return StatusOf(nullptr) == LRESULT{0}; }, kStartTimeout));
-    }
-
-    std::optional<LRESULT> Send(UINT msg,
-                                HWND wnd,
-                                LPARAM lParam = 0,
-                                milliseconds timeout = kReplyTimeout) const {
-        return SendWithTimeout(engineWnd_, msg, HandleParam(wnd), lParam, timeout);
-    }
-
-    std::optional<LRESULT> StatusOf(HWND wnd) const { return Send(EM_GETSTATUS, wnd); }
-
-    bool WaitStatus(HWND wnd, Status status) const {
-        return PollUntil([&] { return StatusOf(wnd) == LRESULT{status}; }, kSlideTimeout);
-    }
-
-    void Register(HWND wnd, Edge edge) const {
-        ASSERT_EQ(Send(EM_REGISTER, wnd, edge), LRESULT{0});
-    }
-
-    EngineSandbox sandbox_;
-    std::optional<Process> engine_;
-    HWND engineWnd_ = nullptr;
+    void StartWithStep(int moveStep) { StartEngine(Settings(moveStep)); }
 };
 
 // ---- The owner of a sliding window killed ----
@@ -88,7 +61,7 @@ TEST_F(OwnerKilled, MidSlideTheSlotGoesAndOtherWindowsSlideOn) {
     // Ten pixels a step: both slides take about a hundred ticks.
     ForeignWindows doomed({{L"doomed", {700, 400, 1000, 600}}});
     ForeignWindows survivor({{L"survivor", {1000, 700, 1300, 900}}});
-    StartEngine(10);
+    StartWithStep(10);
     const HWND gone = doomed[0];
     const HWND other = survivor[0];
     Register(gone, edLeft);
@@ -251,7 +224,7 @@ TEST_F(MessageFlood, EngineAnswersSlidesKeepTheirPaceMemoryStays) {
     ForeignWindows victims({{L"victim 1", {200, 450, 500, 650}},
                             {L"victim 2", {800, 450, 1100, 650}},
                             {L"victim 3", {1400, 450, 1700, 650}}});
-    StartEngine(1);
+    StartWithStep(1);
     const HWND watched[] = {sliders[0], sliders[1]};
     Register(watched[0], edLeft);
     Register(watched[1], edRight);
@@ -328,7 +301,7 @@ using DesktopResized = FaultSession;
 TEST_F(DesktopResized, HiddenWindowComesOutInsideTheNewDesktop) {
     ProgmanStub stub;  // the engine looks its desktop window up at start
     ForeignWindows windows({{L"right", {1550, 400, 1850, 600}}});
-    StartEngine(150);
+    StartWithStep(150);
     const HWND wnd = windows[0];
     Register(wnd, edRight);
     struct Case {

@@ -1,0 +1,53 @@
+// A test fixture with an engine running in its sandbox, and the messages a suite sends it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string_view>
+
+#include "protocol/PopyoDef.h"
+#include "tests/wine/support/WineHarness.h"
+
+namespace popyo::wine {
+
+inline constexpr milliseconds kSlideTimeout{10000};
+
+class EngineSession : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(FindEngineWindow(), nullptr) << "an engine from elsewhere is still running";
+    }
+
+    // Starts the engine with this settings file beside it and waits until it answers.
+    void StartEngine(std::string_view settings) {
+        sandbox_.WriteSettings(settings);
+        engine_ = sandbox_.Start();
+        engineWnd_ = WaitForEngineWindow(*engine_);
+        ASSERT_NE(engineWnd_, nullptr) << "no engine window";
+        ASSERT_TRUE(PollUntil([&] { return StatusOf(nullptr) == LRESULT{0}; }, kStartTimeout));
+    }
+
+    std::optional<LRESULT> Send(UINT msg,
+                                HWND wnd,
+                                LPARAM lParam = 0,
+                                milliseconds timeout = kReplyTimeout) const {
+        return SendWithTimeout(engineWnd_, msg, HandleParam(wnd), lParam, timeout);
+    }
+
+    std::optional<LRESULT> StatusOf(HWND wnd) const { return Send(EM_GETSTATUS, wnd); }
+
+    bool WaitStatus(HWND wnd, Status status) const {
+        return PollUntil([&] { return StatusOf(wnd) == LRESULT{status}; }, kSlideTimeout);
+    }
+
+    void Register(HWND wnd, Edge edge) const {
+        ASSERT_EQ(Send(EM_REGISTER, wnd, edge), LRESULT{0});
+    }
+
+    EngineSandbox sandbox_;
+    std::optional<Process> engine_;
+    HWND engineWnd_ = nullptr;
+};
+
+}  // namespace popyo::wine
