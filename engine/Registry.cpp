@@ -153,14 +153,17 @@ void TformPopyonnEngine::AttachFrontEnd(Hwnd frontEnd, std::int32_t main) {
 // Any detach of an attached front-end ends the engine, also while others are attached:
 // the close puts the windows of every front-end back.
 void TformPopyonnEngine::DetachFrontEnd(Hwnd frontEnd) {
-    const int k = IndexOfFrontEnd(frontEnd);
-    if (k < 0) {
+    if (IndexOfFrontEnd(frontEnd) < 0) {
         return;
     }
     ReleaseOwnedWindows(frontEnd);
-    FrontEnds.erase(FrontEnds.begin() + k);
-    if (k == MainFrontEnd) {
-        MainFrontEnd = -1;
+    // The release waits on other programs' windows, and messages handled meanwhile (this
+    // very detach sent again, say) may have changed the list: the entry is looked up anew.
+    if (const int k = IndexOfFrontEnd(frontEnd); k >= 0) {
+        FrontEnds.erase(FrontEnds.begin() + k);
+        if (k == MainFrontEnd) {
+            MainFrontEnd = -1;
+        }
     }
     if (FrontEnds.empty()) {
         for (int i = 0; i < SlotCount(); ++i) {

@@ -135,5 +135,27 @@ TEST_F(FuzzRegressionTest, MinimizedMaximizedWindowComesBackMaximizedInPlace) {
     EXPECT_NE(sim.Window(w).style & kWsMaximize, 0u);
 }
 
+// A detach releases its front-end's windows first, and waits inside those window calls.
+// The same detach sent again meanwhile removed the entry, and the first one then erased an
+// entry past the end of the list.
+TEST_F(FuzzRegressionTest, DetachRepeatedDuringItsOwnReleaseRemovesOneEntry) {
+    const Hwnd frontEnd = sim.AddWindow({0, 0, 10, 10}, "FrontEnd");
+    const Hwnd w = AddRegistered({100, 100, 500, 400}, edLeft);
+    engine.AttachFrontEnd(frontEnd, 1);
+    engine.Dispatch(EM_SETOWNER, w, frontEnd);
+    bool delivered = false;
+    sim.onCall = [&](const Call& call) {
+        if (call.kind == CallKind::SetWindowPos && !delivered) {
+            delivered = true;
+            engine.Dispatch(EM_DETACH, frontEnd, 0);
+        }
+    };
+    engine.Dispatch(EM_DETACH, frontEnd, 0);
+    EXPECT_TRUE(delivered);
+    EXPECT_TRUE(engine.FrontEnds.empty());
+    EXPECT_EQ(engine.MainFrontEnd, -1);
+    EXPECT_TRUE(sim.terminated);
+}
+
 }  // namespace
 }  // namespace popyo::test
