@@ -103,7 +103,7 @@ std::int32_t TformPopyonnEngine::EMPop(std::uint32_t, std::uint32_t lParam) {
     const std::uint8_t edge = LowByte(lParam);
     if (edge == edNone) {
         HideAll();
-    } else if (edge <= edRight) {
+    } else if (IsEdge(edge)) {
         PendingEdge = edge;
     }
     return 0;

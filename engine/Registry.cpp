@@ -3,14 +3,6 @@
 
 namespace popyo {
 
-namespace {
-
-bool IsEdge(std::uint8_t edge) {
-    return edge >= edLeft && edge <= edRight;
-}
-
-}  // namespace
-
 // An edge outside 1..4 is refused: the slot's edge indexes LastPopIndex, and only the four
 // sides of the desktop mean anything.
 void TformPopyonnEngine::RegisterWindow(Hwnd wnd, std::uint8_t edge) {

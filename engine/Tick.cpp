@@ -7,10 +7,6 @@ namespace popyo {
 
 namespace {
 
-bool IsEdge(std::uint8_t edge) {
-    return edge >= edLeft && edge <= edRight;
-}
-
 // Clears Busy however the tick ends.
 class BusyScope {
   public:

@@ -9,13 +9,6 @@ namespace {
 // A window parked this far left is not stepped; each step tries again at the next tick.
 constexpr std::int32_t kParkedLeft = -20000;
 
-std::int32_t Width(const TRect& r) {
-    return Sub(r.Right, r.Left);
-}
-std::int32_t Height(const TRect& r) {
-    return Sub(r.Bottom, r.Top);
-}
-
 bool LiesWithin(const TRect& r, const TRect& desk) {
     return r.Left >= desk.Left && r.Top >= desk.Top && r.Right <= desk.Right &&
            r.Bottom <= desk.Bottom;

@@ -13,13 +13,6 @@ namespace popyo::fuzz {
 
 [[noreturn]] void Violation(const char* format, ...);
 
-inline std::int32_t Width(const TRect& r) {
-    return Sub(r.Right, r.Left);
-}
-inline std::int32_t Height(const TRect& r) {
-    return Sub(r.Bottom, r.Top);
-}
-
 // The front-ends as the engine must hold them: in attach order, each once, at most one
 // main one. A detach closes the engine, after which the list is no longer followed.
 class FrontEndModel {

@@ -38,5 +38,11 @@ constexpr std::int32_t Add(std::int32_t a, std::int32_t b) {
 constexpr std::int32_t Sub(std::int32_t a, std::int32_t b) {
     return Saturate(std::int64_t{a} - b);
 }
+constexpr std::int32_t Width(const TRect& r) {
+    return Sub(r.Right, r.Left);
+}
+constexpr std::int32_t Height(const TRect& r) {
+    return Sub(r.Bottom, r.Top);
+}
 
 }  // namespace popyo

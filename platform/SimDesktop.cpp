@@ -13,13 +13,6 @@ constexpr std::uint32_t kWsOverlappedWindow = 0x00CF0000;
 // Where a minimized window lies until it is restored.
 constexpr TRect kMinimizedRect{-32000, -32000, -31840, -31972};
 
-std::int32_t Width(const TRect& r) {
-    return Sub(r.Right, r.Left);
-}
-std::int32_t Height(const TRect& r) {
-    return Sub(r.Bottom, r.Top);
-}
-
 }  // namespace
 
 Hwnd SimWindowTable::Add(SimWindow window) {

@@ -11,6 +11,9 @@
 
 namespace popyo {
 
+// The caption of the framework's error boxes.
+inline constexpr wchar_t kApplicationTitle[] = L"Qovポピョンと！Engine";
+
 // Window handles travel as 32-bit values; 64-bit Windows keeps them sign-extended.
 inline HWND ToHwnd(Hwnd wnd) {
     return reinterpret_cast<HWND>(static_cast<INT_PTR>(static_cast<std::int32_t>(wnd)));

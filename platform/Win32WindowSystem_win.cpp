@@ -7,12 +7,6 @@
 
 namespace popyo {
 
-namespace {
-
-constexpr wchar_t kApplicationTitle[] = L"Qovポピョンと！Engine";
-
-}  // namespace
-
 Hwnd Win32WindowSystem::FindWindowA(std::string_view className, std::string_view title) {
     const std::string cls(className);
     const std::string text(title);

@@ -38,7 +38,6 @@ inline constexpr std::int32_t kVkRButton = 2;
 inline constexpr std::int32_t kVkTab = 9;
 inline constexpr std::int32_t kVkShift = 16;
 inline constexpr std::int32_t kVkControl = 17;
-inline constexpr std::int32_t kVkMenu = 18;
 inline constexpr std::int32_t kVkF4 = 115;
 
 class WindowSystem {

@@ -35,6 +35,11 @@ inline constexpr std::uint32_t kLastControlMessage = 0x8204;
 // Screen edges. The order is left, top, bottom, right: bottom is 3 and right is 4.
 enum Edge : std::uint8_t { edNone = 0, edLeft = 1, edTop = 2, edBottom = 3, edRight = 4 };
 
+// Only these four values name a side of the desktop.
+constexpr bool IsEdge(std::uint32_t edge) {
+    return edge >= edLeft && edge <= edRight;
+}
+
 // States of a registered window.
 enum Status : std::uint8_t {
     rsNone = 0,

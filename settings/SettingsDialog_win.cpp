@@ -23,7 +23,6 @@ namespace popyo {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TForm2";
-constexpr wchar_t kApplicationTitle[] = L"Qovポピョンと！Engine";
 constexpr int kFirstControlId = 100;
 constexpr COLORREF kVersionColor = RGB(128, 128, 128);
 
@@ -120,7 +119,7 @@ class SettingsDialogView {
     void CreateTooltips();
     void PlaceCentred();
     int Scale(int v) const { return ::MulDiv(v, dpi_, 96); }
-    RECT ScaledRect(const ControlSpec& spec) const;
+    RECT ScaledRect(const ControlLayout& layout) const;
 
     void PushModel();
     void PushText(std::size_t index);
@@ -246,26 +245,26 @@ void SettingsDialogView::PlaceCentred() {
                    desk.top + (desk.bottom - desk.top - height) / 2, width, height, SWP_NOACTIVATE);
 }
 
-RECT SettingsDialogView::ScaledRect(const ControlSpec& spec) const {
-    int x = spec.x;
-    int y = spec.y;
-    if (spec.inGroup) {
-        const ControlSpec& group = kSettingsControls[IndexOf("GroupBox2")];
+RECT SettingsDialogView::ScaledRect(const ControlLayout& layout) const {
+    int x = layout.x;
+    int y = layout.y;
+    if (layout.inGroup) {
+        const ControlLayout& group = kSettingsControls[IndexOf("GroupBox2")];
         x += group.x;
         y += group.y;
     }
-    return {Scale(x), Scale(y), Scale(x + spec.width), Scale(y + spec.height)};
+    return {Scale(x), Scale(y), Scale(x + layout.width), Scale(y + layout.height)};
 }
 
 // Controls are created in tab order, so the Z order gives the order Tab moves through.
 void SettingsDialogView::CreateControls() {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     for (std::size_t i = 0; i < kSettingsControls.size(); ++i) {
-        const ControlSpec& spec = kSettingsControls[i];
+        const ControlLayout& layout = kSettingsControls[i];
         const wchar_t* cls = L"STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE;
         DWORD exStyle = 0;
-        switch (spec.kind) {
+        switch (layout.kind) {
             case ControlKind::Picture:
             case ControlKind::Bevel:
                 continue;  // painted by the dialog itself
@@ -279,7 +278,7 @@ void SettingsDialogView::CreateControls() {
             case ControlKind::Edit:
                 cls = L"EDIT";
                 exStyle = WS_EX_CLIENTEDGE;
-                style |= WS_TABSTOP | ES_AUTOHSCROLL | (spec.name == "Edit4" ? ES_READONLY : 0);
+                style |= WS_TABSTOP | ES_AUTOHSCROLL | (layout.name == "Edit4" ? ES_READONLY : 0);
                 break;
             case ControlKind::CheckBox:
                 cls = L"BUTTON";
@@ -290,22 +289,22 @@ void SettingsDialogView::CreateControls() {
                 style |= WS_TABSTOP | BS_PUSHBUTTON;
                 break;
         }
-        const RECT r = ScaledRect(spec);
+        const RECT r = ScaledRect(layout);
         HWND control = ::CreateWindowExW(
-            exStyle, cls, Widen(spec.caption).c_str(), style, r.left, r.top, r.right - r.left,
+            exStyle, cls, Widen(layout.caption).c_str(), style, r.left, r.top, r.right - r.left,
             r.bottom - r.top, wnd_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance, nullptr);
         controls_[i] = control;
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-        if (spec.kind == ControlKind::Label) {
+        if (layout.kind == ControlKind::Label) {
             FitLabelWidth(control);
         }
-        if (spec.kind == ControlKind::Edit && spec.maxLength > 0) {
+        if (layout.kind == ControlKind::Edit && layout.maxLength > 0) {
             // Digits only and no input method: nothing but numbers is typed here.
-            ::SendMessageW(control, EM_LIMITTEXT, static_cast<WPARAM>(spec.maxLength), 0);
+            ::SendMessageW(control, EM_LIMITTEXT, static_cast<WPARAM>(layout.maxLength), 0);
             ::ImmAssociateContext(control, nullptr);
         }
-        if (spec.name == "Edit4") {
+        if (layout.name == "Edit4") {
             ::SetWindowSubclass(control, &SettingsDialogView::KeyCaptureProc, 1,
                                 reinterpret_cast<DWORD_PTR>(this));
         }
@@ -418,8 +417,9 @@ void SettingsDialogView::OnCommand(int id, int code) {
         return;  // Enter and Esc arrive as IDOK and IDCANCEL: neither button is bound to them
     }
     const auto i = static_cast<std::size_t>(index);
-    const ControlSpec& spec = kSettingsControls[i];
-    if (spec.kind == ControlKind::Edit && spec.model != nullptr && form_.IsNumberBox(Model(i))) {
+    const ControlLayout& layout = kSettingsControls[i];
+    if (layout.kind == ControlKind::Edit && layout.model != nullptr &&
+        form_.IsNumberBox(Model(i))) {
         if (code == EN_CHANGE && !pushing_) {
             OnNumberBoxChange(i);
         } else if (code == EN_KILLFOCUS) {
@@ -430,16 +430,16 @@ void SettingsDialogView::OnCommand(int id, int code) {
     if (code != BN_CLICKED) {
         return;
     }
-    if (spec.name == "cmdOK") {
+    if (layout.name == "cmdOK") {
         OnOk();
-    } else if (spec.name == "cmdCancel") {
+    } else if (layout.name == "cmdCancel") {
         form_.cmdCancelClick();
-    } else if (spec.kind == ControlKind::CheckBox) {
+    } else if (layout.kind == ControlKind::CheckBox) {
         PullModel();
         static constexpr std::string_view kLeaveOptionBoxes[] = {
             "CheckBox3", "CheckBox4", "CheckBox5", "CheckBox6", "CheckBox7"};
         for (std::string_view name : kLeaveOptionBoxes) {
-            if (spec.name == name) {
+            if (layout.name == name) {
                 form_.CheckBox3Click();
                 PushEnabled();
             }

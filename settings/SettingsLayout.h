@@ -11,7 +11,7 @@ namespace popyo {
 
 enum class ControlKind : unsigned char { Label, Edit, CheckBox, Button, GroupBox, Picture, Bevel };
 
-struct ControlSpec {
+struct ControlLayout {
     std::string_view name;
     ControlKind kind;
     bool inGroup;
@@ -48,7 +48,7 @@ inline constexpr std::string_view kOffTime =
     "９（1=50ms））";
 }  // namespace tips
 
-inline constexpr std::array<ControlSpec, 27> kSettingsControls{{
+inline constexpr std::array<ControlLayout, 27> kSettingsControls{{
     {"Image1", ControlKind::Picture, false, 8, 8, 321, 121, "", -1, "", nullptr, 0},
     {"Bevel1", ControlKind::Bevel, false, 8, 8, 321, 121, "", -1, "", nullptr, 0},
     {"Label17", ControlKind::Label, false, 296, 8, 22, 12, "1.0.3", -1, "", nullptr, 0},

@@ -66,9 +66,9 @@ LPARAM FrontEndParam(HWND wnd) {
 // cursor is in place before the engine's first tick reads it.
 class ForeignSession : public EngineSession {
   protected:
-    void Start(const std::vector<ForeignWindows::Spec>& specs, POINT cursor) {
+    void Start(const std::vector<ForeignWindows::Wanted>& wanted, POINT cursor) {
         ASSERT_TRUE(MoveCursorTo(cursor));
-        windows_.emplace(specs);
+        windows_.emplace(wanted);
         StartEngine(kSettings);
     }
 
@@ -385,12 +385,12 @@ TEST_P(EdgeSlide, InWhenLeftOutByPopAndByPush) {
 using FrontEndDetach = ForeignSession;
 
 TEST_F(FrontEndDetach, EveryWindowGoesBackBeforeTheAnswerAndTheEngineEnds) {
-    const std::vector<ForeignWindows::Spec> specs = {{L"owned, hidden", kLeftHome},
-                                                     {L"other's, hidden", kRightHome},
-                                                     {L"nobody's, out", kBottomHome},
-                                                     {L"F front-end", kFrontEndHome},
-                                                     {L"F2 front-end", kOtherFrontEndHome}};
-    Start(specs, kAway);
+    const std::vector<ForeignWindows::Wanted> wanted = {{L"owned, hidden", kLeftHome},
+                                                        {L"other's, hidden", kRightHome},
+                                                        {L"nobody's, out", kBottomHome},
+                                                        {L"F front-end", kFrontEndHome},
+                                                        {L"F2 front-end", kOtherFrontEndHome}};
+    Start(wanted, kAway);
     const HWND frontEnd = W(3);
     ASSERT_EQ(Send(EM_ATTACH, frontEnd, 1), LRESULT{1});
     ASSERT_EQ(Send(EM_ATTACH, W(4), 0), LRESULT{1});
@@ -409,7 +409,7 @@ TEST_F(FrontEndDetach, EveryWindowGoesBackBeforeTheAnswerAndTheEngineEnds) {
     // Also the windows of the front-end still attached, and the one of none.
     ASSERT_EQ(Send(EM_DETACH, frontEnd), LRESULT{0});
     for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(BoxOf(W(i)), BoxOf(specs[i].rect)) << "window " << i;
+        EXPECT_EQ(BoxOf(W(i)), BoxOf(wanted[i].rect)) << "window " << i;
     }
     EXPECT_TRUE(engine_->WaitForExit(kExitTimeout)) << "the engine did not end";
     EXPECT_EQ(FindEngineWindow(), nullptr);

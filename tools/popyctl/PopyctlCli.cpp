@@ -143,8 +143,8 @@ Edge EdgeArg(const std::string& text) {
 }
 
 WindowSpec WindowArg(const std::string& text) {
-    if (auto spec = ParseWindowSpec(text)) {
-        return *spec;
+    if (auto named = ParseWindowSpec(text)) {
+        return *named;
     }
     throw UsageError("bad window '" + text + "': " + kWindowHint);
 }
@@ -307,14 +307,14 @@ std::optional<Rule> ParseRule(std::string_view text) {
     return Rule{*edge, std::move(*window)};
 }
 
-std::string DescribeSpec(const WindowSpec& spec) {
-    switch (spec.kind) {
+std::string DescribeSpec(const WindowSpec& named) {
+    switch (named.kind) {
         case WindowSpec::Kind::Handle:
-            return FormatHandle(spec.handle);
+            return FormatHandle(named.handle);
         case WindowSpec::Kind::Title:
-            return "title=" + spec.text;
+            return "title=" + named.text;
         case WindowSpec::Kind::Class:
-            return "class=" + spec.text;
+            return "class=" + named.text;
         case WindowSpec::Kind::Foreground:
             return "foreground";
     }

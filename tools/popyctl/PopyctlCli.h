@@ -90,7 +90,7 @@ std::optional<Edge> ParseEdge(std::string_view text);
 std::optional<WindowSpec> ParseWindowSpec(std::string_view text);
 std::optional<Rule> ParseRule(std::string_view text);
 
-std::string DescribeSpec(const WindowSpec& spec);
+std::string DescribeSpec(const WindowSpec& named);
 std::string FormatHandle(Hwnd wnd);
 std::string EdgeWord(std::uint32_t edge);
 std::string StatusWord(std::uint32_t status);

@@ -39,24 +39,24 @@ std::optional<std::int32_t> BackInside(std::int32_t lo,
 
 }  // namespace
 
-bool Matches(const WindowSpec& spec, const TopWindow& window) {
-    switch (spec.kind) {
+bool Matches(const WindowSpec& named, const TopWindow& window) {
+    switch (named.kind) {
         case WindowSpec::Kind::Title:
-            return window.title == spec.text;
+            return window.title == named.text;
         case WindowSpec::Kind::Class:
-            return SameClassName(window.className, spec.text);
+            return SameClassName(window.className, named.text);
         case WindowSpec::Kind::Handle:
-            return window.handle == spec.handle;
+            return window.handle == named.handle;
         case WindowSpec::Kind::Foreground:
             return false;
     }
     return false;
 }
 
-std::optional<Hwnd> PickWindow(const WindowSpec& spec, const std::vector<TopWindow>& windows) {
+std::optional<Hwnd> PickWindow(const WindowSpec& named, const std::vector<TopWindow>& windows) {
     for (const bool visible : {true, false}) {
         for (const TopWindow& window : windows) {
-            if (window.visible == visible && Matches(spec, window)) {
+            if (window.visible == visible && Matches(named, window)) {
                 return window.handle;
             }
         }

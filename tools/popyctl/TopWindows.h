@@ -23,11 +23,11 @@ struct TopWindow {
     bool minimized = false;
 };
 
-// Title and class specs only; handles and the foreground are looked up directly.
-bool Matches(const WindowSpec& spec, const TopWindow& window);
+// Title and class names only; handles and the foreground are looked up directly.
+bool Matches(const WindowSpec& named, const TopWindow& window);
 
-// The first visible window (in z-order) that the spec names, else the first hidden one.
-std::optional<Hwnd> PickWindow(const WindowSpec& spec, const std::vector<TopWindow>& windows);
+// The first visible window (in z-order) that the name picks, else the first hidden one.
+std::optional<Hwnd> PickWindow(const WindowSpec& named, const std::vector<TopWindow>& windows);
 
 // The edge of the first rule that names the window, for a window `run` may take.
 std::optional<Edge> EdgeFor(const std::vector<Rule>& rules, const TopWindow& window);

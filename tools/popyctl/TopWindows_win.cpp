@@ -24,11 +24,11 @@ std::string ClassOf(HWND wnd) {
     return popyo::Narrow(std::wstring_view(name, static_cast<std::size_t>(n > 0 ? n : 0)));
 }
 
-HWND ResolveNamed(const WindowSpec& spec) {
-    if (auto handle = PickWindow(spec, SnapshotTopWindows())) {
+HWND ResolveNamed(const WindowSpec& named) {
+    if (auto handle = PickWindow(named, SnapshotTopWindows())) {
         return popyo::ToHwnd(*handle);
     }
-    throw Failure("no window matches " + DescribeSpec(spec));
+    throw Failure("no window matches " + DescribeSpec(named));
 }
 
 HWND ResolveHandle(Hwnd handle) {
@@ -70,10 +70,10 @@ TopWindow Describe(HWND wnd) {
     return window;
 }
 
-HWND ResolveWindow(const WindowSpec& spec) {
-    switch (spec.kind) {
+HWND ResolveWindow(const WindowSpec& named) {
+    switch (named.kind) {
         case WindowSpec::Kind::Handle:
-            return ResolveHandle(spec.handle);
+            return ResolveHandle(named.handle);
         case WindowSpec::Kind::Foreground:
             if (HWND wnd = ::GetForegroundWindow()) {
                 return wnd;
@@ -81,9 +81,9 @@ HWND ResolveWindow(const WindowSpec& spec) {
             throw Failure("no window has the foreground");
         case WindowSpec::Kind::Title:
         case WindowSpec::Kind::Class:
-            return ResolveNamed(spec);
+            return ResolveNamed(named);
     }
-    throw Failure("no window matches " + DescribeSpec(spec));
+    throw Failure("no window matches " + DescribeSpec(named));
 }
 
 std::string NameOf(HWND wnd) {

@@ -14,8 +14,8 @@ namespace popyctl {
 std::vector<TopWindow> SnapshotTopWindows();
 TopWindow Describe(HWND wnd);
 
-// The top-level window the spec names; throws Failure when there is none.
-HWND ResolveWindow(const WindowSpec& spec);
+// The top-level window the name picks; throws Failure when there is none.
+HWND ResolveWindow(const WindowSpec& named);
 
 // Handle and title, for messages: 0x0001002A "Untitled - Notepad".
 std::string NameOf(HWND wnd);

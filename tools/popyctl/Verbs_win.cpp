@@ -29,9 +29,9 @@ struct Target {
     EngineLink engine;
     HWND wnd;
 };
-Target EngineAndWindow(const WindowSpec& spec) {
+Target EngineAndWindow(const WindowSpec& named) {
     EngineLink engine = EngineLink::Find();
-    return {engine, ResolveWindow(spec)};
+    return {engine, ResolveWindow(named)};
 }
 
 int Register(const Command& cmd) {

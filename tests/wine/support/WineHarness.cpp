@@ -531,11 +531,11 @@ ProgmanStub::~ProgmanStub() {
 
 namespace {
 
-std::wstring SpecArguments(const std::vector<ForeignWindows::Spec>& specs) {
+std::wstring WindowArguments(const std::vector<ForeignWindows::Wanted>& wanted) {
     std::wstring args;
-    for (const auto& spec : specs) {
-        const RECT& r = spec.rect;
-        args += L"\"" + spec.title + L"=" + std::to_wstring(r.left) + L"," +
+    for (const auto& want : wanted) {
+        const RECT& r = want.rect;
+        args += L"\"" + want.title + L"=" + std::to_wstring(r.left) + L"," +
                 std::to_wstring(r.top) + L"," + std::to_wstring(r.right) + L"," +
                 std::to_wstring(r.bottom) + L"\" ";
     }
@@ -544,7 +544,7 @@ std::wstring SpecArguments(const std::vector<ForeignWindows::Spec>& specs) {
 
 struct WindowSearch {
     DWORD processId;
-    const std::vector<ForeignWindows::Spec>* specs;
+    const std::vector<ForeignWindows::Wanted>* wanted;
     std::vector<HWND> found;
 };
 
@@ -554,8 +554,8 @@ BOOL CALLBACK FindSpecWindow(HWND wnd, LPARAM param) {
         return TRUE;
     }
     const std::wstring title = WindowText(wnd);
-    for (std::size_t i = 0; i < search->specs->size(); ++i) {
-        if ((*search->specs)[i].title == title) {
+    for (std::size_t i = 0; i < search->wanted->size(); ++i) {
+        if ((*search->wanted)[i].title == title) {
             search->found[i] = wnd;
         }
     }
@@ -564,9 +564,9 @@ BOOL CALLBACK FindSpecWindow(HWND wnd, LPARAM param) {
 
 }  // namespace
 
-ForeignWindows::ForeignWindows(const std::vector<Spec>& specs)
-    : process_(Process::Launch(BinDir() / L"TestWindows.exe", SpecArguments(specs))) {
-    WindowSearch search{process_.Id(), &specs, std::vector<HWND>(specs.size())};
+ForeignWindows::ForeignWindows(const std::vector<Wanted>& wanted)
+    : process_(Process::Launch(BinDir() / L"TestWindows.exe", WindowArguments(wanted))) {
+    WindowSearch search{process_.Id(), &wanted, std::vector<HWND>(wanted.size())};
     const bool all = PollUntil(
         [&] {
             ::EnumWindows(&FindSpecWindow, reinterpret_cast<LPARAM>(&search));

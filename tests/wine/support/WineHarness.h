@@ -176,17 +176,17 @@ class ProgmanStub {
 // the time, whatever the test thread is doing. Closed on destruction.
 class ForeignWindows {
   public:
-    struct Spec {
+    struct Wanted {
         std::wstring title;
         RECT rect;
     };
 
-    explicit ForeignWindows(const std::vector<Spec>& specs);
+    explicit ForeignWindows(const std::vector<Wanted>& wanted);
     ForeignWindows(const ForeignWindows&) = delete;
     ForeignWindows& operator=(const ForeignWindows&) = delete;
     ~ForeignWindows();
 
-    // In the order of the specs.
+    // In the order they were asked for.
     HWND operator[](std::size_t i) const { return windows_.at(i); }
     // Ends the process at once, as a crash would: its windows vanish without a close.
     void Kill() { process_.Kill(); }
