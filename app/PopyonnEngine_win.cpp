@@ -1,12 +1,18 @@
 // Program entry: start the engine window, then run the message loop until the engine ends.
 #include <windows.h>
 
+#include "app/EngineWindow_win.h"
 #include "engine/frmPopyonnEngine.h"
-#include "platform/EngineWindow_win.h"
 #include "platform/Win32WindowSystem_win.h"
+#include "settings/SettingsDialog_win.h"
+#include "settings/frmPopyonnEngineSetting.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     popyo::Win32WindowSystem ws;
+    // The settings dialog is the one form the engine runs modally.
+    ws.SetModalView([](HWND owner, popyo::TModalForm& form, const bool& terminated) {
+        popyo::RunSettingsDialogModal(owner, dynamic_cast<popyo::TForm2&>(form), terminated);
+    });
     popyo::TformPopyonnEngine engine(ws);
     // Start-up runs inside the window's creation; a refused second start has already asked
     // the loop to end by the time it begins.

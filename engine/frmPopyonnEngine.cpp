@@ -151,7 +151,7 @@ void TformPopyonnEngine::ShowSettings() {
     SettingsRunScope scope(SettingsDialog, Timer1, running_);
     TForm2& dialog = *SettingsDialog;
     CopySettings(SettingsFields(), dialog.SettingsFields());
-    ws_.RunSettingsDialog(dialog);
+    ws_.ShowModal(dialog);
     if (dialog.Accepted && running_) {
         CopySettings(dialog.SettingsFields(), SettingsFields());
         SaveSettings();

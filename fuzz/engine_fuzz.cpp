@@ -261,7 +261,7 @@ class Rig {
         if (!engine_.Running()) {
             Violation("the engine did not start");
         }
-        sim_.settingsDialogScript = [this](TForm2& dialog) { AnswerDialog(dialog); };
+        sim_.modalScript = [this](TModalForm& form) { AnswerDialog(dynamic_cast<TForm2&>(form)); };
         sim_.onCall = [this](const Call& call) { OnWindowCall(call); };
         Trace("setup: %zu clients, %zu front-ends, shell %d", windows_.size(), frontEnds_.size(),
               engine_.TrayWnd != 0);

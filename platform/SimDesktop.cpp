@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "protocol/PopyoDef.h"
-#include "settings/frmPopyonnEngineSetting.h"
 
 namespace popyo {
 
@@ -308,11 +307,11 @@ void SimDesktop::SetTimer1Enabled(bool enabled) {
     ++timerSwitches;
 }
 
-void SimDesktop::RunSettingsDialog(TForm2& dialog) {
-    ++settingsDialogRuns;
-    dialog.FormShow();
-    if (settingsDialogScript) {
-        settingsDialogScript(dialog);
+void SimDesktop::ShowModal(TModalForm& form) {
+    ++modalRuns;
+    form.FormShow();
+    if (modalScript) {
+        modalScript(form);
     }
 }
 

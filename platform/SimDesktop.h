@@ -134,9 +134,9 @@ class SimDesktop final : public WindowSystem {
     bool terminated = false;
     std::vector<std::pair<std::string, std::string>> notices;  // text, caption
     std::vector<std::string> errorBoxes;
-    // What the user does in the settings dialog; the default closes it at once.
-    std::function<void(TForm2&)> settingsDialogScript;
-    int settingsDialogRuns = 0;
+    // What the user does in a modal form (the settings dialog); the default closes it at once.
+    std::function<void(TModalForm&)> modalScript;
+    int modalRuns = 0;
     // Runs after every recorded window call: a test can deliver a control message while
     // the engine waits inside a window-manager call.
     std::function<void(const Call&)> onCall;
@@ -180,7 +180,7 @@ class SimDesktop final : public WindowSystem {
     std::int32_t EngineWindowWidth() override { return 115; }
     void SetTimer1Enabled(bool enabled) override;
     void Terminate() override { terminated = true; }
-    void RunSettingsDialog(TForm2& dialog) override;
+    void ShowModal(TModalForm& form) override;
     bool FileExists(const std::string& path) override;
     std::optional<std::string> ReadWholeFile(const std::string& path) override;
     bool ReplaceFileContent(const std::string& path, std::string_view content) override;

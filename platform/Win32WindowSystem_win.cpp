@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "platform/Win32Util_win.h"
-#include "settings/SettingsDialog_win.h"
 
 namespace popyo {
 
@@ -170,8 +169,10 @@ void Win32WindowSystem::Terminate() {
     ::PostQuitMessage(0);
 }
 
-void Win32WindowSystem::RunSettingsDialog(TForm2& dialog) {
-    RunSettingsDialogModal(engineWnd_, dialog, terminated_);
+void Win32WindowSystem::ShowModal(TModalForm& form) {
+    if (modalView_) {
+        modalView_(engineWnd_, form, terminated_);
+    }
 }
 
 bool Win32WindowSystem::FileExists(const std::string& path) {

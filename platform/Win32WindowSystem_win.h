@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "platform/Win32Util_win.h"
 #include "platform/WindowSystem.h"
 
@@ -11,6 +13,12 @@ namespace popyo {
 
 class Win32WindowSystem final : public WindowSystem {
   public:
+    // What shows a modal form on the desktop, owned by the engine window; it returns once the
+    // form has closed, or at once when the application has been asked to end (`terminated`).
+    // The program entry wires it in, so that this layer knows no form of the engine's.
+    using ModalView = std::function<void(HWND owner, TModalForm& form, const bool& terminated)>;
+    void SetModalView(ModalView view) { modalView_ = std::move(view); }
+
     // The engine window becomes known when it is created.
     void SetEngineWindow(HWND wnd) { engineWnd_ = wnd; }
     HWND EngineWindow() const { return engineWnd_; }
@@ -46,7 +54,7 @@ class Win32WindowSystem final : public WindowSystem {
     std::int32_t EngineWindowWidth() override;
     void SetTimer1Enabled(bool enabled) override;
     void Terminate() override;
-    void RunSettingsDialog(TForm2& dialog) override;
+    void ShowModal(TModalForm& form) override;
 
     bool FileExists(const std::string& path) override;
     std::optional<std::string> ReadWholeFile(const std::string& path) override;
@@ -57,6 +65,7 @@ class Win32WindowSystem final : public WindowSystem {
 
   private:
     HWND engineWnd_ = nullptr;
+    ModalView modalView_;
     UniqueHandle instanceLock_;
     bool terminated_ = false;
 };

@@ -12,7 +12,18 @@
 
 namespace popyo {
 
-class TForm2;
+// A form of the engine's that the framework runs modally on the engine's thread (the settings
+// dialog). The framework knows it only as this: FormShow runs just before it appears.
+class TModalForm {
+  public:
+    virtual ~TModalForm() = default;
+    virtual void FormShow() = 0;
+
+  protected:
+    TModalForm() = default;
+    TModalForm(const TModalForm&) = default;
+    TModalForm& operator=(const TModalForm&) = default;
+};
 
 // Values of the Win32 constants the engine passes through. They carry a k prefix so that
 // this header can sit beside <windows.h>, whose macros have the plain names.
@@ -96,8 +107,8 @@ class WindowSystem {
     virtual void SetTimer1Enabled(bool enabled) = 0;
     // Ask the application to end: the message loop stops (and any modal loop in it).
     virtual void Terminate() = 0;
-    // Runs the dialog modally; returns once it has closed.
-    virtual void RunSettingsDialog(TForm2& dialog) = 0;
+    // Runs the form modally; returns once it has closed.
+    virtual void ShowModal(TModalForm& form) = 0;
 
     // --- files, UTF-8 paths -----------------------------------------------------------
     virtual bool FileExists(const std::string& path) = 0;

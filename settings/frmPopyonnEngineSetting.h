@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/WindowSystem.h"
 #include "settings/SettingsStore.h"
 
 namespace popyo {
@@ -17,12 +18,12 @@ struct TControl {
     int MaxLength = 0;  // 0 = no limit; only typing is held to it
 };
 
-class TForm2 {
+class TForm2 final : public TModalForm {
   public:
     TForm2();
 
     // Handlers.
-    void FormShow();
+    void FormShow() override;
     void cmdOKClick();
     void cmdCancelClick();
     // Shared by the five number boxes; acts on the box whose text changed.

@@ -268,7 +268,7 @@ TEST_F(ControlMessagesTest, SettingsOpensTheDialogOnceWithTheTimerOff) {
     const Hwnd w = sim.AddWindow(kHome);
     bool timerDuringRun = true;
     std::optional<std::int32_t> nestedAnswer;
-    sim.settingsDialogScript = [&](TForm2& dialog) {
+    settingsDialogScript = [&](TForm2& dialog) {
         timerDuringRun = sim.timerEnabled || engine.Timer1.Enabled();
         nestedAnswer = Send(EM_SETTINGS);
         Send(EM_REGISTER, w, edLeft);
@@ -276,7 +276,7 @@ TEST_F(ControlMessagesTest, SettingsOpensTheDialogOnceWithTheTimerOff) {
         dialog.cmdCancelClick();
     };
     EXPECT_EQ(Send(EM_SETTINGS), 0);
-    EXPECT_EQ(sim.settingsDialogRuns, 1);
+    EXPECT_EQ(sim.modalRuns, 1);
     EXPECT_FALSE(timerDuringRun);
     EXPECT_EQ(nestedAnswer, 0);
     EXPECT_TRUE(sim.timerEnabled);
@@ -285,16 +285,16 @@ TEST_F(ControlMessagesTest, SettingsOpensTheDialogOnceWithTheTimerOff) {
     EXPECT_EQ(engine.PendingEdge, edLeft);
 
     // Once closed it opens again.
-    sim.settingsDialogScript = nullptr;
+    settingsDialogScript = nullptr;
     Send(EM_SETTINGS);
-    EXPECT_EQ(sim.settingsDialogRuns, 2);
+    EXPECT_EQ(sim.modalRuns, 2);
     EXPECT_TRUE(sim.timerEnabled);
 }
 
 // A detach while the dialog is open ends the engine: the timer stays off after the run.
 TEST_F(ControlMessagesTest, DetachDuringSettingsLeavesTimerOff) {
     Send(EM_ATTACH, other, 1);
-    sim.settingsDialogScript = [&](TForm2&) { Send(EM_DETACH, other); };
+    settingsDialogScript = [&](TForm2&) { Send(EM_DETACH, other); };
     Send(EM_SETTINGS);
     EXPECT_TRUE(sim.terminated);
     EXPECT_FALSE(sim.timerEnabled);

@@ -193,7 +193,7 @@ class ShowSettingsTest : public test::SettingsFixture {
 TEST_F(ShowSettingsTest, OneDialogAtATimeWithTheTickStopped) {
     int switchesInside = -1;
     int entered = 0;
-    sim.settingsDialogScript = [&](TForm2& d) {
+    settingsDialogScript = [&](TForm2& d) {
         if (++entered > 1) {
             return;
         }
@@ -208,19 +208,19 @@ TEST_F(ShowSettingsTest, OneDialogAtATimeWithTheTickStopped) {
     };
     EXPECT_EQ(engine.Dispatch(EM_SETTINGS, 0, 0), 0);
 
-    EXPECT_EQ(sim.settingsDialogRuns, 1);
+    EXPECT_EQ(sim.modalRuns, 1);
     EXPECT_EQ(switchesInside, 0);
     EXPECT_EQ(engine.SettingsDialog, nullptr);
     EXPECT_TRUE(sim.timerEnabled);
     EXPECT_TRUE(engine.Timer1.Enabled());
 
-    sim.settingsDialogScript = nullptr;
+    settingsDialogScript = nullptr;
     engine.ShowSettings();
-    EXPECT_EQ(sim.settingsDialogRuns, 2);
+    EXPECT_EQ(sim.modalRuns, 2);
 }
 
 TEST_F(ShowSettingsTest, OkAppliesTheFifteenValuesAndRewritesTheFile) {
-    sim.settingsDialogScript = [](TForm2& d) {
+    settingsDialogScript = [](TForm2& d) {
         d.SetText(d.Edit1, "7");
         d.SetText(d.Edit2, "33");
         d.SetText(d.Edit3, "480");
@@ -271,7 +271,8 @@ TEST(ShowSettings, EachCheckBoxDrivesItsOwnKey) {
         SimDesktop sim;
         TformPopyonnEngine engine(sim);
         engine.FormCreate();
-        sim.settingsDialogScript = [&](TForm2& d) {
+        test::SettingsDialogScript settingsDialogScript(sim);
+        settingsDialogScript = [&](TForm2& d) {
             (d.*c.box).Checked = !(d.*c.box).Checked;
             d.CheckBox3Click();
             d.cmdOKClick();
@@ -282,7 +283,7 @@ TEST(ShowSettings, EachCheckBoxDrivesItsOwnKey) {
 }
 
 TEST_F(ShowSettingsTest, OkWithoutChangeRewritesAllSixteenLines) {
-    sim.settingsDialogScript = [](TForm2& d) { d.cmdOKClick(); };
+    settingsDialogScript = [](TForm2& d) { d.cmdOKClick(); };
     engine.ShowSettings();
     EXPECT_EQ(File(), StartValues());
 }
@@ -295,7 +296,7 @@ TEST_F(ShowSettingsTest, CancelAndCloseBoxChangeNothing) {
     constexpr Case kCases[] = {{"Cancel", true}, {"close box", false}};
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
-        sim.settingsDialogScript = [&](TForm2& d) {
+        settingsDialogScript = [&](TForm2& d) {
             d.SetText(d.Edit3, "480");
             d.CheckBox1.Checked = false;
             d.CheckBox3.Checked = false;
@@ -314,7 +315,7 @@ TEST_F(ShowSettingsTest, CancelAndCloseBoxChangeNothing) {
 }
 
 TEST_F(ShowSettingsTest, EachOpeningShowsTheEngineValues) {
-    sim.settingsDialogScript = [](TForm2& d) {
+    settingsDialogScript = [](TForm2& d) {
         d.SetText(d.Edit3, "480");
         d.CheckBox1.Checked = false;
         d.cmdCancelClick();
@@ -323,7 +324,7 @@ TEST_F(ShowSettingsTest, EachOpeningShowsTheEngineValues) {
 
     std::string shownSpeed;
     bool shownActWin = false;
-    sim.settingsDialogScript = [&](TForm2& d) {
+    settingsDialogScript = [&](TForm2& d) {
         shownSpeed = d.Edit3.Text;
         shownActWin = d.CheckBox1.Checked;
     };
@@ -334,7 +335,7 @@ TEST_F(ShowSettingsTest, EachOpeningShowsTheEngineValues) {
 
 // Greyed-out boxes keep what they hold, and OK reads them all the same.
 TEST_F(ShowSettingsTest, GreyedDependantsKeepAndSaveTheirValues) {
-    sim.settingsDialogScript = [](TForm2& d) {
+    settingsDialogScript = [](TForm2& d) {
         d.SetText(d.Edit2, "42");
         d.SetText(d.Edit6, "7");
         d.CheckBox8.Checked = false;
@@ -351,7 +352,7 @@ TEST_F(ShowSettingsTest, GreyedDependantsKeepAndSaveTheirValues) {
     EXPECT_FALSE(engine.OutCheck);
 
     // The next opening starts with the dependants greyed and their values shown.
-    sim.settingsDialogScript = [](TForm2& d) {
+    settingsDialogScript = [](TForm2& d) {
         ExpectDependantsEnabled(d, false);
         EXPECT_EQ(d.Edit2.Text, "42");
         d.cmdOKClick();
@@ -369,7 +370,8 @@ TEST(ShowSettings, FileValuesOutsideTheBoxesRules) {
     sim.files[kSettingsPath] = "mv=1500\r\nmgn=-3\r\nOffTime=-12\r\n";
     engine.FormCreate();
     std::vector<std::string> shown;
-    sim.settingsDialogScript = [&](TForm2& d) {
+    test::SettingsDialogScript settingsDialogScript(sim);
+    settingsDialogScript = [&](TForm2& d) {
         shown = {d.Edit3.Text, d.Edit1.Text, d.Edit6.Text};
         d.cmdOKClick();
     };
@@ -385,7 +387,7 @@ TEST(ShowSettings, FileValuesOutsideTheBoxesRules) {
 // keeps its tick and can open the dialog again.
 TEST_F(ShowSettingsTest, FailedSaveStillEndsTheRun) {
     sim.unwritable.insert(kSettingsPath);
-    sim.settingsDialogScript = [](TForm2& d) {
+    settingsDialogScript = [](TForm2& d) {
         d.SetText(d.Edit3, "480");
         d.cmdOKClick();
     };
@@ -399,9 +401,9 @@ TEST_F(ShowSettingsTest, FailedSaveStillEndsTheRun) {
     EXPECT_TRUE(sim.timerEnabled);
 
     sim.unwritable.clear();
-    sim.settingsDialogScript = [](TForm2& d) { d.cmdOKClick(); };
+    settingsDialogScript = [](TForm2& d) { d.cmdOKClick(); };
     engine.ShowSettings();
-    EXPECT_EQ(sim.settingsDialogRuns, 2);
+    EXPECT_EQ(sim.modalRuns, 2);
     EXPECT_EQ(File(), Replaced(StartValues(), "mv=20", "mv=480"));
 }
 
@@ -425,7 +427,8 @@ TEST(ShowSettings, DetachWhileOpenAppliesAndSavesNothing) {
         engine.Dispatch(EM_REGISTER, wnd, edLeft);
         sim.MoveTo(wnd, -400, 200);
 
-        sim.settingsDialogScript = [&](TForm2& d) {
+        test::SettingsDialogScript settingsDialogScript(sim);
+        settingsDialogScript = [&](TForm2& d) {
             d.SetText(d.Edit3, "480");
             if (c.okFirst) {
                 d.cmdOKClick();

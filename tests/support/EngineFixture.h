@@ -9,6 +9,7 @@
 
 #include "engine/frmPopyonnEngine.h"
 #include "platform/SimDesktop.h"
+#include "tests/support/SettingsDialogScript.h"
 
 namespace popyo::test {
 
@@ -59,6 +60,7 @@ struct EngineRig {
 
     SimDesktop sim;
     TformPopyonnEngine engine{sim};
+    SettingsDialogScript settingsDialogScript{sim};
     Hwnd other = 0;
 };
 

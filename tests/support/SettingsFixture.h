@@ -9,6 +9,7 @@
 
 #include "engine/frmPopyonnEngine.h"
 #include "platform/SimDesktop.h"
+#include "tests/support/SettingsDialogScript.h"
 
 namespace popyo::test {
 
@@ -52,6 +53,7 @@ class SettingsFixture : public ::testing::Test {
 
     SimDesktop sim;
     TformPopyonnEngine engine{sim};
+    SettingsDialogScript settingsDialogScript{sim};
 };
 
 }  // namespace popyo::test

@@ -1,4 +1,4 @@
-#include "platform/EngineWindow_win.h"
+#include "app/EngineWindow_win.h"
 
 #include "platform/Win32Util_win.h"
 #include "platform/WindowThunk_win.h"
