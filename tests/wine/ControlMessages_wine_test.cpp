@@ -72,7 +72,7 @@ class ForeignSession : public EngineSession {
         StartEngine(kSettings);
     }
 
-    HWND W(std::size_t i) const { return (*windows_)[i]; }
+    HWND W(std::size_t i) const { return windows_.value()[i]; }
 
     std::optional<ForeignWindows> windows_;
 };
@@ -175,7 +175,7 @@ TEST_F(ControlAnswers, RegisterClassifySetHomeAndRelease) {
     EXPECT_EQ(Send(EM_GETEDGE, a), LRESULT{0});
     EXPECT_EQ(Send(EM_GETHOME, a), LRESULT{-1});
     EXPECT_EQ(BoxOf(a), BoxOf(kBottomHome)) << "a released window goes back where it stood";
-    EXPECT_TRUE(engine_->Running());
+    EXPECT_TRUE(engine_.value().Running());
 }
 
 // ---- Requests ----
@@ -411,7 +411,7 @@ TEST_F(FrontEndDetach, EveryWindowGoesBackBeforeTheAnswerAndTheEngineEnds) {
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(BoxOf(W(i)), BoxOf(wanted[i].rect)) << "window " << i;
     }
-    EXPECT_TRUE(engine_->WaitForExit(kExitTimeout)) << "the engine did not end";
+    EXPECT_TRUE(engine_.value().WaitForExit(kExitTimeout)) << "the engine did not end";
     EXPECT_EQ(FindEngineWindow(), nullptr);
 }
 

@@ -81,7 +81,7 @@ TEST_F(OwnerKilled, MidSlideTheSlotGoesAndOtherWindowsSlideOn) {
     EXPECT_LT(otherAtKill, 1920) << "the survivor was still sliding";
     ASSERT_TRUE(WaitStatus(other, rsHidden));
     EXPECT_EQ(WindowRect(other).left, 1920);
-    EXPECT_TRUE(engine_->Running());
+    EXPECT_TRUE(engine_.value().Running());
 }
 
 // ---- A flood of posted control messages ----
@@ -237,7 +237,7 @@ TEST_F(MessageFlood, EngineAnswersSlidesKeepTheirPaceMemoryStays) {
                 100000,
                 200,
                 std::mt19937(20240611)};
-    const auto memoryBefore = engine_->WorkingSet();
+    const auto memoryBefore = engine_.value().WorkingSet();
     ASSERT_TRUE(memoryBefore.has_value());
 
     const auto start = Clock::now();
@@ -267,12 +267,12 @@ TEST_F(MessageFlood, EngineAnswersSlidesKeepTheirPaceMemoryStays) {
     const auto replyAfter = Clock::now();
     EXPECT_TRUE(Send(EM_GETSTATUS, watched[0], 0, 1000ms).has_value());
     replies.push_back(Ms(Clock::now() - replyAfter));
-    const auto memoryAfter = engine_->WorkingSet();
+    const auto memoryAfter = engine_.value().WorkingSet();
     ASSERT_TRUE(memoryAfter.has_value());
 
     EXPECT_EQ(flood.failedPosts, 0);
     EXPECT_EQ(flood.undrained, 0);
-    EXPECT_TRUE(engine_->Running());
+    EXPECT_TRUE(engine_.value().Running());
     std::cout << "flood: " << flood.total << " messages in bursts of " << flood.burst << ", "
               << Ms(floodTime) << " ms, " << Ms(flood.drainWait) << " ms of it waiting for "
               << "the engine to drain (longest " << Ms(flood.longestDrain)

@@ -48,7 +48,7 @@ class PopyctlSession : public ::testing::Test {
     void StartEngine() {
         sandbox_.WriteSettings(kSettings);
         engine_ = sandbox_.Start();
-        engineWnd_ = WaitForEngineWindow(*engine_);
+        engineWnd_ = WaitForEngineWindow(engine_.value());
         ASSERT_NE(engineWnd_, nullptr) << "no engine window";
     }
 
@@ -155,7 +155,7 @@ TEST_F(PopyctlVerbs, AWindowThroughItsLifeAndTheRefusals) {
     }
     EXPECT_TRUE(SameRect(WindowRect(w1), kLeftHome));
     EXPECT_EQ(StatusOf(windows[1]), LRESULT{rsNone});
-    EXPECT_TRUE(engine_->Running());
+    EXPECT_TRUE(engine_.value().Running());
 }
 
 // ---- run ----
@@ -168,10 +168,10 @@ class PopyctlRun : public PopyctlSession {
         run_.emplace(Exe(), L"run left:title=W1 right:title=W2");
         const std::string prefix = "attached as front-end 0x";
         ASSERT_TRUE(
-            PollUntil([&] { return run_->Out().find('\n') != std::string::npos; }, kStartTimeout))
-            << run_->Err();
-        ASSERT_TRUE(run_->Out().starts_with(prefix)) << run_->Out();
-        const auto handle = std::stoul(run_->Out().substr(prefix.size()), nullptr, 16);
+            PollUntil([&] { return run_.value().Out().find('\n') != std::string::npos; }, kStartTimeout))
+            << run_.value().Err();
+        ASSERT_TRUE(run_.value().Out().starts_with(prefix)) << run_.value().Out();
+        const auto handle = std::stoul(run_.value().Out().substr(prefix.size()), nullptr, 16);
         frontEnd_ = ::FindWindowW(L"PopyctlFrontEnd", nullptr);
         ASSERT_EQ(HandleParam(frontEnd_), handle);
         for (std::size_t i = 0; i < 2; ++i) {
@@ -192,7 +192,7 @@ class PopyctlRun : public PopyctlSession {
 
 TEST_F(PopyctlRun, TakesMatchingWindowsAlsoLaterOnesAndGivesThemBackWhenClosed) {
     StartRun();
-    const std::string out = run_->Out();
+    const std::string out = run_.value().Out();
     EXPECT_NE(out.find("\"W1\" at left\n"), std::string::npos) << out;
     EXPECT_NE(out.find("\"W2\" at right\n"), std::string::npos) << out;
     constexpr RECT kLateHome{600, 700, 900, 900};
@@ -200,19 +200,19 @@ TEST_F(PopyctlRun, TakesMatchingWindowsAlsoLaterOnesAndGivesThemBackWhenClosed) 
     EXPECT_TRUE(WaitStatus(late[0], rsHidden));
 
     ::PostMessageW(frontEnd_, WM_CLOSE, 0, 0);
-    EXPECT_EQ(run_->Wait(kCommandTimeout), DWORD{0}) << run_->Err();
-    EXPECT_TRUE(engine_->WaitForExit(kExitTimeout)) << "the engine did not end";
+    EXPECT_EQ(run_.value().Wait(kCommandTimeout), DWORD{0}) << run_.value().Err();
+    EXPECT_TRUE(engine_.value().WaitForExit(kExitTimeout)) << "the engine did not end";
     ExpectBothHome();
     EXPECT_TRUE(SameRect(WindowRect(late[0]), kLateHome));
-    EXPECT_NE(run_->Out().find("detached"), std::string::npos);
+    EXPECT_NE(run_.value().Out().find("detached"), std::string::npos);
 }
 
 TEST_F(PopyctlRun, PutsItsWindowsBackItselfWhenTheEngineIsKilled) {
     StartRun();
-    engine_->Kill();
-    EXPECT_EQ(run_->Wait(kCommandTimeout), DWORD{3});
+    engine_.value().Kill();
+    EXPECT_EQ(run_.value().Wait(kCommandTimeout), DWORD{3});
     ExpectBothHome();
-    const std::string& err = run_->Err();
+    const std::string& err = run_.value().Err();
     EXPECT_TRUE(OneLine(err) &&
                 err.find("the engine ended without our detach; 2 window(s)") != std::string::npos)
         << err;
@@ -240,7 +240,7 @@ TEST_F(PopyctlRescue, BringsBackWhatAKilledEngineLeftOutsideAndNothingElse) {
     ASSERT_EQ(SendWithTimeout(engineWnd_, EM_REGISTER, HandleParam(sliding), edLeft), LRESULT{0});
     ASSERT_TRUE(
         PollUntil([&] { return WindowRect(sliding).left < kSlidingHome.left; }, kSlideTimeout));
-    engine_->Kill();
+    engine_.value().Kill();
     // Most likely still partly on screen; should the last step have come first, it is lost
     // like the other.
     const RECT slidingAtKill = WindowRect(sliding);

@@ -149,7 +149,7 @@ class SettingsDialogTest : public ::testing::Test {
         ASSERT_TRUE(::SetCursorPos(960, 100));
         sandbox_.WriteSettings(kStartFile);
         engine_.emplace(sandbox_.Start());
-        engineWnd_ = WaitForEngineWindow(*engine_);
+        engineWnd_ = WaitForEngineWindow(engine_.value());
         ASSERT_NE(engineWnd_, nullptr) << "no engine window";
         ASSERT_TRUE(
             PollUntil([&] { return SendWithTimeout(engineWnd_, EM_GETSTATUS, 0, 0) == LRESULT{0}; },
@@ -157,7 +157,7 @@ class SettingsDialogTest : public ::testing::Test {
     }
 
     std::vector<HWND> Dialogs() const {
-        DialogSearch search{engine_->Id(), {}};
+        DialogSearch search{engine_.value().Id(), {}};
         ::EnumWindows(&CollectDialogs, reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
@@ -364,7 +364,7 @@ TEST_F(SettingsDialogRun, FrontEndDetachingWhileOpenEndsEngineWithoutSaving) {
     SetText(dialog, "Edit3", L"300");
 
     EXPECT_TRUE(SendWithTimeout(engineWnd_, EM_DETACH, frontEnd.Param(), 0).has_value());
-    EXPECT_TRUE(engine_->WaitForExit(kExitTimeout)) << "the engine did not end";
+    EXPECT_TRUE(engine_.value().WaitForExit(kExitTimeout)) << "the engine did not end";
     EXPECT_EQ(sandbox_.ReadSettings(), std::string(kStartFile));
 }
 

@@ -23,7 +23,7 @@ class EngineSession : public ::testing::Test {
     void StartEngine(std::string_view settings) {
         sandbox_.WriteSettings(settings);
         engine_ = sandbox_.Start();
-        engineWnd_ = WaitForEngineWindow(*engine_);
+        engineWnd_ = WaitForEngineWindow(engine_.value());
         ASSERT_NE(engineWnd_, nullptr) << "no engine window";
         ASSERT_TRUE(PollUntil([&] { return StatusOf(nullptr) == LRESULT{0}; }, kStartTimeout));
     }

@@ -596,16 +596,35 @@ RECT WindowRect(HWND wnd) {
     return r;
 }
 
+// Wine warps the X pointer only when the position it keeps for the cursor changes, and for
+// about 100 ms after a change GetCursorPos answers that record rather than the pointer. The
+// record can be stale: the pointer moved under it (xdotool), or a warp was refused while
+// another client held a pointer grab. Then setting the recorded point warps nothing, and a
+// read-back at once still answers the point. So each attempt reads back only once Wine
+// answers from the pointer again, and every retry first sets a neighbouring point, which
+// forces the warp.
 bool MoveCursorTo(POINT p, milliseconds timeout) {
-    if (!::SetCursorPos(p.x, p.y)) {
-        return false;
+    constexpr milliseconds kRecordAnswers{150};
+    constexpr milliseconds kSettle{500};
+    const POINT neighbour{p.x > 0 ? p.x - 1 : p.x + 1, p.y};
+    const auto deadline = Clock::now() + timeout;
+    for (int attempt = 0; attempt == 0 || Clock::now() < deadline; ++attempt) {
+        if (attempt > 0) {
+            ::SetCursorPos(neighbour.x, neighbour.y);
+        }
+        ::SetCursorPos(p.x, p.y);
+        PumpFor(kRecordAnswers);
+        const bool there = PollUntil(
+            [&] {
+                POINT now{};
+                return ::GetCursorPos(&now) && now.x == p.x && now.y == p.y;
+            },
+            kSettle);
+        if (there) {
+            return true;
+        }
     }
-    return PollUntil(
-        [&] {
-            POINT now{};
-            return ::GetCursorPos(&now) && now.x == p.x && now.y == p.y;
-        },
-        timeout);
+    return false;
 }
 
 }  // namespace popyo::wine

@@ -199,7 +199,8 @@ class ForeignWindows {
 // The 32-bit handle value the control messages carry.
 WPARAM HandleParam(HWND wnd);
 RECT WindowRect(HWND wnd);
-// Moves the cursor and waits until this process reads the new position back.
+// Moves the cursor and waits until the X pointer is there, as every process reads it back;
+// the warp is tried again until the timeout.
 bool MoveCursorTo(POINT p, milliseconds timeout = kReplyTimeout);
 
 }  // namespace popyo::wine
