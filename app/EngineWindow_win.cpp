@@ -73,9 +73,16 @@ LRESULT EngineWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (wParam == Win32WindowSystem::kTimer1Id) {
+                ws_.NewTick();
                 RunAtEventBoundary(ws_, [this] { engine_.Timer1Timer(); });
             }
             return 0;
+        case WM_DISPLAYCHANGE:
+        case WM_SETTINGCHANGE:
+        case WM_DPICHANGED:
+            // The desktop may have changed size; the next ticks read it again.
+            engine_.DesktopChanged();
+            return ::DefWindowProcW(wnd_, msg, wParam, lParam);
         case WM_CLOSE:
             RunAtEventBoundary(ws_, [this] { engine_.Close(); });
             return 0;

@@ -3,6 +3,8 @@
 // the settings dialog.
 #include "engine/frmPopyonnEngine.h"
 
+#include <iterator>
+
 namespace popyo {
 
 namespace {
@@ -31,6 +33,20 @@ constexpr Route kRoutes[] = {
     {EM_GETPINNED, &TformPopyonnEngine::EMGetPinned},
     {EM_GETHOME, &TformPopyonnEngine::EMGetHome},
 };
+
+// The engine handles exactly the protocol's messages, in the protocol's order.
+constexpr bool RoutesFollowTheProtocol() {
+    if (std::size(kRoutes) != std::size(kControlMessages)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < std::size(kRoutes); ++i) {
+        if (kRoutes[i].msg != kControlMessages[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(RoutesFollowTheProtocol());
 
 std::uint8_t LowByte(std::uint32_t v) {
     return static_cast<std::uint8_t>(v & 0xFF);

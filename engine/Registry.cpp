@@ -86,13 +86,24 @@ void TformPopyonnEngine::ReleaseWindow(int index) {
             // A window minimized from maximized comes back maximized; moved to its home it
             // would hang over the screen's right and bottom, so it stays as it came back.
             if ((ws_.GetWindowLongA(slot.Wnd, kGwlStyle) & kWsMaximize) == 0) {
-                ws_.SetWindowPos(slot.Wnd, kHwndTop, slot.HomeRect.Left, slot.HomeRect.Top,
-                                 kSwpNoSize | kSwpNoActivate);
+                const TPoint home = HomeOnDesktop(slot.HomeRect);
+                ws_.SetWindowPos(slot.Wnd, kHwndTop, home.X, home.Y, kSwpNoSize | kSwpNoActivate);
             }
         }
     }
     slot.Wnd = 0;
     slot.Edge = edNone;
+}
+
+// The home as recorded, unless the desktop has shrunk away from it since (a monitor
+// unplugged, a lower resolution): a window put back where nothing shows it would be lost, so
+// a home wholly outside the desktop moves in by the least distance, keeping its size.
+TPoint TformPopyonnEngine::HomeOnDesktop(const TRect& home) {
+    const TRect desk = ws_.GetWindowRect(DesktopWnd).value_or(Wide.DeskRect);
+    if (HasNoArea(desk) || Intersects(home, desk)) {
+        return {home.Left, home.Top};
+    }
+    return PlaceWithin(home, desk);
 }
 
 void TformPopyonnEngine::ReleaseOwnedWindows(Hwnd frontEnd) {

@@ -3,9 +3,23 @@
 #include "engine/PopyonnCom.h"
 #include "engine/frmPopyonnEngine.h"
 
+#include <algorithm>
+#include <span>
+#include <utility>
+
 namespace popyo {
 
 namespace {
+
+// Reading the desktop rectangle is the dearest call of an idle tick, and the desktop seldom
+// changes: it is read every 20th tick (1 s), and on every tick for 2 s after the system
+// says the display or its settings changed.
+constexpr std::int32_t kDeskReadEvery = 20;
+constexpr std::int32_t kDisplayChangeTicks = 40;
+
+bool ShownOrLeaving(Status status) {
+    return status == rsShown || status == rsLeaving;
+}
 
 // Clears Busy however the tick ends.
 class BusyScope {
@@ -28,9 +42,7 @@ void TformPopyonnEngine::Timer1Timer() {
     BusyScope busy(Busy);
 
     ForeWnd = ws_.GetForegroundWindow();
-    if (auto desk = ws_.GetWindowRect(DesktopWnd)) {
-        Wide.DeskRect = *desk;
-    }
+    const bool deskRead = RefreshDeskRectIfDue();
     const bool leftDown = ws_.GetKeyState(kVkLButton) < 0;
     const bool buttonDown = leftDown || ws_.GetKeyState(kVkRButton) < 0;
 
@@ -60,11 +72,53 @@ void TformPopyonnEngine::Timer1Timer() {
     }
 
     PrevForeWnd = ForeWnd;
+    // A slide always steps against the desktop as it is now.
+    if (!deskRead && AnySliding()) {
+        ReadDeskRect();
+    }
     const bool needsCompaction = WindowPass(cursor_, buttonDown);
     if (needsCompaction) {
         CompactList();
     }
     LastEdge = curEdge;
+}
+
+void TformPopyonnEngine::DesktopChanged() {
+    displayChangeTicks_ = kDisplayChangeTicks;
+}
+
+// Answers whether the rectangle was read in this tick.
+bool TformPopyonnEngine::RefreshDeskRectIfDue() {
+    deskAge_ = Add(deskAge_, 1);
+    const bool due = !deskEverRead_ || displayChangeTicks_ > 0 || deskAge_ >= kDeskReadEvery;
+    if (displayChangeTicks_ > 0) {
+        --displayChangeTicks_;
+    }
+    if (due) {
+        ReadDeskRect();
+    }
+    return due;
+}
+
+// A failed read keeps the rectangle as it was, all zeros before the first success.
+void TformPopyonnEngine::ReadDeskRect() {
+    deskAge_ = 0;
+    if (const auto desk = ws_.GetWindowRect(DesktopWnd)) {
+        if (deskEverRead_ && *desk != Wide.DeskRect) {
+            hiddenMayShow_ = true;
+        }
+        Wide.DeskRect = *desk;
+    }
+    deskEverRead_ = true;
+}
+
+bool TformPopyonnEngine::AnySliding() const {
+    for (const auto& slot : RegWins) {
+        if (slot->Status == rsShowing || slot->Status == rsHiding) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // A change of foreground seen while a mouse button is down is not looked at again: the
@@ -140,6 +194,10 @@ void TformPopyonnEngine::CountDwell(std::uint8_t curEdge) {
 // is handled from the next tick on. Answers whether a slot was found freed.
 bool TformPopyonnEngine::WindowPass(TPoint cursor, bool buttonDown) {
     bool needsCompaction = false;
+    // The desktop grew under windows hidden beyond its old edge: they show now, and slide
+    // to the new edge from this tick on.
+    const bool recheckHidden = std::exchange(hiddenMayShow_, false);
+    underCursor_.reset();
     const int count = SlotCount();
     for (int i = 0; i < count; ++i) {
         if (Slot(i).Validate() == edNone) {
@@ -149,7 +207,11 @@ bool TformPopyonnEngine::WindowPass(TPoint cursor, bool buttonDown) {
         if (Slot(i).Pinned || Slot(i).Status == rsMinimized) {
             continue;
         }
-        if (Slot(i).ContainsPoint(cursor)) {
+        if (recheckHidden && Slot(i).Status == rsHidden &&
+            Intersects(Slot(i).Rect, Wide.DeskRect)) {
+            Slot(i).Status = rsHiding;
+        }
+        if (CursorCountsInside(i, cursor)) {
             Slot(i).MouseWasOut = false;
             Slot(i).OffCount = 0;
         } else {
@@ -165,6 +227,55 @@ bool TformPopyonnEngine::WindowPass(TPoint cursor, bool buttonDown) {
         StepWindow(i);
     }
     return needsCompaction;
+}
+
+// Within the window widened by the margin; or, for a window that is out, on a menu or popup
+// of its own that spills past its edge: the user is still working in the window.
+bool TformPopyonnEngine::CursorCountsInside(int index, TPoint cursor) {
+    if (Slot(index).ContainsPoint(cursor)) {
+        return true;
+    }
+    return ShownOrLeaving(Slot(index).Status) && CursorOnOwnPopup(Slot(index).Wnd, cursor);
+}
+
+// The top-level window under the cursor is the window's own when the window owns it, or when
+// it is a popup or a menu of the window's own thread. Another top-level window of the same
+// program is not: two windows of one program still hide each other.
+bool TformPopyonnEngine::CursorOnOwnPopup(Hwnd wnd, TPoint cursor) {
+    const WindowUnderCursor& under = LookUpWindowUnderCursor(cursor);
+    if (under.root == 0 || under.root == wnd) {
+        return false;
+    }
+    const auto owners = std::span(under.owners).first(under.ownerCount);
+    if (std::find(owners.begin(), owners.end(), wnd) != owners.end()) {
+        return true;
+    }
+    return under.popupOrMenu && under.thread != 0 &&
+           under.thread == ws_.GetWindowThreadProcessId(wnd);
+}
+
+// An owner chain longer than the list is cut short: real ones are a step or two.
+const WindowUnderCursor& TformPopyonnEngine::LookUpWindowUnderCursor(TPoint cursor) {
+    if (underCursor_) {
+        return *underCursor_;
+    }
+    WindowUnderCursor& under = underCursor_.emplace();
+    const Hwnd hit = ws_.WindowFromPoint(cursor);
+    under.root = hit == 0 ? 0 : ws_.GetAncestor(hit, kGaRoot);
+    if (under.root == 0 || IsShellWindow(under.root)) {
+        under.root = 0;
+        return under;
+    }
+    for (Hwnd w = ws_.GetWindow(under.root, kGwOwner);
+         w != 0 && under.ownerCount < under.owners.size(); w = ws_.GetWindow(w, kGwOwner)) {
+        under.owners[under.ownerCount++] = w;
+    }
+    under.popupOrMenu = (ws_.GetWindowLongA(under.root, kGwlStyle) & kWsPopup) != 0 ||
+                        ws_.GetClassNameA(under.root) == kMenuClassName;
+    if (under.popupOrMenu) {
+        under.thread = ws_.GetWindowThreadProcessId(under.root);
+    }
+    return under;
 }
 
 void TformPopyonnEngine::StepWindow(int index) {

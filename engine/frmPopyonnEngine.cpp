@@ -30,6 +30,10 @@ void TformPopyonnEngine::FormCreate() {
         return;
     }
     ws_.SetEngineWindowTitle(kEngineWindowTitle);
+    // Started elevated, the engine must still hear ordinary front-ends.
+    for (const ControlMessage msg : kControlMessages) {
+        ws_.AllowMessage(msg);
+    }
 
     DesktopWnd = ws_.FindWindowA("Progman", "Program Manager");
     if (DesktopWnd == 0) {

@@ -38,6 +38,17 @@ class TTimer {
     bool enabled_ = false;
 };
 
+// The top-level window under the cursor and what decides whether it belongs to a registered
+// window: its owners, whether it is a popup or menu, and its thread.
+struct WindowUnderCursor {
+    static constexpr std::size_t kMaxOwners = 16;
+    Hwnd root = 0;
+    std::array<Hwnd, kMaxOwners> owners{};
+    std::size_t ownerCount = 0;
+    bool popupOrMenu = false;
+    std::uint32_t thread = 0;
+};
+
 class TformPopyonnEngine {
   public:
     // The engine window is 115 pixels wide; wx's default is that width + 80.
@@ -82,6 +93,8 @@ class TformPopyonnEngine {
 
     // --- tick ----------------------------------------------------------------------------
     void Timer1Timer();
+    // The display, a system setting or the DPI changed: the desktop may have a new size.
+    void DesktopChanged();
     void PopEdge(std::uint8_t edge);
     void BeginShowing(int index);
     void BeginLeaving(int index);
@@ -156,20 +169,38 @@ class TformPopyonnEngine {
     std::string SettingsFilePath();
 
     // Steps of the tick.
+    bool RefreshDeskRectIfDue();
+    void ReadDeskRect();
+    bool AnySliding() const;
     void ActivationPass(bool buttonDown);
     std::uint8_t EdgeUnderCursor(TPoint cursor) const;
     bool EdgeTestAllowed(bool leftDown);
     void CountDwell(std::uint8_t curEdge);
     bool WindowPass(TPoint cursor, bool buttonDown);
+    bool CursorCountsInside(int index, TPoint cursor);
+    bool CursorOnOwnPopup(Hwnd wnd, TPoint cursor);
+    const WindowUnderCursor& LookUpWindowUnderCursor(TPoint cursor);
     void StepWindow(int index);
     void FinishHidden(int index);
     void FinishShown(int index);
     int FirstIndexToLook(std::uint8_t edge, int start) const;
     bool Eligible(int index, std::uint8_t edge, int remembered) const;
 
+    TPoint HomeOnDesktop(const TRect& home);
+
     WindowSystem& ws_;
     TPoint cursor_{};
     bool running_ = true;
+    // When the desktop rectangle is read: at the first tick, on every tick for a while after
+    // the desktop may have changed, and otherwise every so many ticks.
+    bool deskEverRead_ = false;
+    std::int32_t deskAge_ = 0;
+    std::int32_t displayChangeTicks_ = 0;
+    // The desktop rectangle changed: hidden windows it now shows must hide again.
+    bool hiddenMayShow_ = false;
+    // Looked up at most once a tick, and only when a window that is out has the cursor
+    // outside it.
+    std::optional<WindowUnderCursor> underCursor_;
 };
 
 // Runs an event handler the way the framework does: an error ends the handler and shows

@@ -239,12 +239,15 @@ popyo::Status Tregwin::StepIn() {
 }
 
 // The style is kept from before the restore: that is how StepShow knows to maximize the
-// window again once it is fully out.
+// window again once it is fully out. A hide that starts again before the window is fully
+// out (sliding in, tucked away, or sliding out) finds the window as the engine restored it,
+// so the maximize it remembered stays.
 void Tregwin::StartHide() {
+    const bool restoredByEngine = Status == rsHiding || Status == rsHidden || Status == rsShowing;
     Status = rsHiding;
     const std::uint32_t style = ws_->GetWindowLongA(Wnd, kGwlStyle);
     RestoreIfMaximized(style);
-    Style = style;
+    Style = restoredByEngine ? (style | (Style & kWsMaximize)) : style;
 }
 
 // A maximized window cannot slide; it hides restored, and its restored rectangle becomes

@@ -101,7 +101,9 @@ std::vector<HeldWindow> HeldWindows(const TformPopyonnEngine& engine, SimDesktop
 //   was minimized from maximized and so restores maximized: maximized over the whole
 //   desktop, shown;
 // - else: restored (neither minimized nor maximized), shown, with the size it has
-//   restored, its top-left corner on its home rectangle's.
+//   restored, its top-left corner on its home rectangle's, or, when the desktop shows no
+//   part of that rectangle any more, where the rectangle moved onto the desktop would have
+//   it.
 // In every case it is no longer topmost.
 void CheckReleased(SimDesktop& sim,
                    const TRect& screen,
@@ -126,10 +128,13 @@ void CheckReleased(SimDesktop& sim,
             want = {Sub(screen.Left, frame), Sub(screen.Top, frame), Add(screen.Right, frame),
                     Add(screen.Bottom, frame)};
         } else {
+            // A home the desktop no longer shows any part of comes onto it.
+            const TPoint home = (HasNoArea(screen) || Intersects(h.homeRect, screen))
+                                    ? TPoint{h.homeRect.Left, h.homeRect.Top}
+                                    : PlaceWithin(h.homeRect, screen);
             const TRect& size =
                 (h.before.style & kWsMinimize) != 0 ? h.before.normalRect : h.before.rect;
-            want = {h.homeRect.Left, h.homeRect.Top, Add(h.homeRect.Left, Width(size)),
-                    Add(h.homeRect.Top, Height(size))};
+            want = {home.X, home.Y, Add(home.X, Width(size)), Add(home.Y, Height(size))};
             wantMax = 0;
         }
         const bool visible = (now.style & kWsVisible) != 0;

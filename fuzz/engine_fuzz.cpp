@@ -448,7 +448,14 @@ class Rig {
         if (engine_.DesktopWnd != desktop_ && sim_.Exists(engine_.DesktopWnd)) {
             sim_.Window(engine_.DesktopWnd).rect = s;
         }
-        Trace("desktop %d,%d,%d,%d", s.Left, s.Top, s.Right, s.Bottom);
+        // Windows says so when the display changes; a shell that resizes its desktop window
+        // need not.
+        const bool announced = Pick(2) == 0;
+        if (announced) {
+            engine_.DesktopChanged();
+        }
+        Trace("desktop %d,%d,%d,%d%s", s.Left, s.Top, s.Right, s.Bottom,
+              announced ? ", announced" : "");
     }
 
     void PokeSetting() {

@@ -45,4 +45,27 @@ constexpr std::int32_t Height(const TRect& r) {
     return Sub(r.Bottom, r.Top);
 }
 
+constexpr bool HasNoArea(const TRect& r) {
+    return r.Right <= r.Left || r.Bottom <= r.Top;
+}
+
+// True when the two share at least one pixel.
+constexpr bool Intersects(const TRect& a, const TRect& b) {
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+// Where a rectangle's top-left corner goes so that it lies within the area, moved by the
+// least on each axis. One larger than the area keeps its left or top side on the area's.
+constexpr TPoint PlaceWithin(const TRect& r, const TRect& area) {
+    auto axis = [](std::int32_t lo, std::int32_t size, std::int32_t areaLo, std::int32_t areaHi) {
+        const std::int64_t farthest = std::int64_t{areaHi} - size;
+        if (lo > farthest) {
+            lo = Saturate(farthest);
+        }
+        return lo < areaLo ? areaLo : lo;
+    };
+    return {axis(r.Left, Width(r), area.Left, area.Right),
+            axis(r.Top, Height(r), area.Top, area.Bottom)};
+}
+
 }  // namespace popyo

@@ -60,8 +60,19 @@ Hwnd SimDesktop::AddWindow(TRect rect,
                            std::string className,
                            std::string title,
                            std::uint32_t thread) {
-    return windows_.Add(SimWindow{std::move(className), std::move(title), rect, rect,
-                                  kWsOverlappedWindow | kWsVisible, false, thread});
+    SimWindow w{std::move(className),
+                std::move(title),
+                rect,
+                rect,
+                kWsOverlappedWindow | kWsVisible,
+                false,
+                thread};
+    w.z = ++zCounter_;
+    return windows_.Add(std::move(w));
+}
+
+void SimDesktop::Raise(Hwnd wnd) {
+    windows_.At(wnd).z = ++zCounter_;
 }
 
 Hwnd SimDesktop::AddShellWindows() {
@@ -203,6 +214,8 @@ void SimDesktop::SetWindowPos(Hwnd wnd,
     } else if (insertAfter == kHwndNoTopmost) {
         w->topmost = false;
     }
+    // Every position the engine sends puts the window at the top of its band.
+    w->z = ++zCounter_;
 }
 
 void SimDesktop::ShowWindow(Hwnd wnd, std::int32_t cmdShow) {
@@ -224,6 +237,45 @@ void SimDesktop::ShowWindow(Hwnd wnd, std::int32_t cmdShow) {
     } else if (cmdShow == kSwShowMaximized) {
         Maximize(wnd);
     }
+}
+
+// The visible, not minimized window on top at the point: a topmost one before any other,
+// then the one raised last. The desktop window when there is none.
+Hwnd SimDesktop::WindowFromPoint(TPoint p) {
+    Record({CallKind::WindowFromPoint, 0, 0, p.X, p.Y});
+    Hwnd found = desktop_;
+    const SimWindow* top = nullptr;
+    windows_.ForEach([&](Hwnd wnd, const SimWindow& w) {
+        const TRect& r = w.rect;
+        const bool shows = (w.style & kWsVisible) != 0 && (w.style & kWsMinimize) == 0;
+        const bool hit = r.Left <= p.X && p.X < r.Right && r.Top <= p.Y && p.Y < r.Bottom;
+        if (wnd == desktop_ || !shows || !hit) {
+            return;
+        }
+        if (top == nullptr || std::pair(w.topmost, w.z) > std::pair(top->topmost, top->z)) {
+            top = &w;
+            found = wnd;
+        }
+    });
+    return found;
+}
+
+// Every simulated window is a top-level one.
+Hwnd SimDesktop::GetAncestor(Hwnd wnd, std::uint32_t flags) {
+    Record({CallKind::GetAncestor, wnd, 0, static_cast<std::int32_t>(flags)});
+    return Find(wnd) != nullptr && flags == kGaRoot ? wnd : 0;
+}
+
+Hwnd SimDesktop::GetWindow(Hwnd wnd, std::uint32_t cmd) {
+    Record({CallKind::GetWindow, wnd, 0, static_cast<std::int32_t>(cmd)});
+    const SimWindow* w = Find(wnd);
+    return w != nullptr && cmd == kGwOwner ? w->owner : 0;
+}
+
+std::string SimDesktop::GetClassNameA(Hwnd wnd) {
+    Record({CallKind::GetClassNameA, wnd});
+    const SimWindow* w = Find(wnd);
+    return w != nullptr ? w->className : std::string();
 }
 
 std::optional<TPoint> SimDesktop::GetCursorPos() {
@@ -297,8 +349,7 @@ void SimDesktop::ShowErrorBox(std::string_view text) {
 // it findable, as for a second engine started on the same desktop.
 void SimDesktop::SetEngineWindowTitle(std::string_view title) {
     engineTitle = title;
-    SimWindow engine{
-        kEngineClassName, std::string(title), {0, 0, 115, 27}, {}, 0x80000000u, false, 2};
+    SimWindow engine{kEngineClassName, std::string(title), {0, 0, 115, 27}, {}, kWsPopup, false, 2};
     windows_.Add(std::move(engine));
 }
 

@@ -26,6 +26,10 @@ enum class CallKind : std::uint8_t {
     GetWindowLongA,
     SetWindowPos,
     ShowWindow,
+    WindowFromPoint,
+    GetAncestor,
+    GetWindow,
+    GetClassNameA,
     GetCursorPos,
     GetKeyState,
     GetSystemMetrics,
@@ -58,6 +62,8 @@ struct SimWindow {
     bool topmost = false;
     std::uint32_t thread = 1;
     bool restoresMaximized = false;  // minimized from maximized: SW_RESTORE maximizes it
+    Hwnd owner = 0;
+    std::uint64_t z = 0;  // higher lies above, within the topmost band and below it
 };
 
 // The windows by handle. Handles are minted from a counter, four apart as on Windows, so a
@@ -79,6 +85,14 @@ class SimWindowTable {
             }
         }
         return 0;
+    }
+    template <class F>
+    void ForEach(F f) const {
+        for (std::size_t i = 0; i < slots_.size(); ++i) {
+            if (slots_[i]) {
+                f(HandleOf(i), *slots_[i]);
+            }
+        }
     }
 
   private:
@@ -104,6 +118,8 @@ class SimDesktop final : public WindowSystem {
     void Maximize(Hwnd wnd);
     void SetVisible(Hwnd wnd, bool visible);
     void MoveTo(Hwnd wnd, std::int32_t left, std::int32_t top);
+    // Puts the window above every other of its band, as activating it would.
+    void Raise(Hwnd wnd);
     bool Exists(Hwnd wnd) const { return windows_.Find(wnd) != nullptr; }
     SimWindow& Window(Hwnd wnd) { return windows_.At(wnd); }
     const TRect& RectOf(Hwnd wnd) const { return windows_.At(wnd).rect; }
@@ -128,6 +144,7 @@ class SimDesktop final : public WindowSystem {
 
     // The framework's side.
     std::string engineTitle;
+    std::vector<std::uint32_t> allowedMessages;
     bool anotherInstanceHoldsLock = false;
     bool timerEnabled = false;
     int timerSwitches = 0;
@@ -162,6 +179,10 @@ class SimDesktop final : public WindowSystem {
                       std::int32_t y,
                       std::uint32_t flags) override;
     void ShowWindow(Hwnd wnd, std::int32_t cmdShow) override;
+    Hwnd WindowFromPoint(TPoint p) override;
+    Hwnd GetAncestor(Hwnd wnd, std::uint32_t flags) override;
+    Hwnd GetWindow(Hwnd wnd, std::uint32_t cmd) override;
+    std::string GetClassNameA(Hwnd wnd) override;
     std::optional<TPoint> GetCursorPos() override;
     std::int16_t GetKeyState(std::int32_t virtualKey) override;
     std::int32_t GetSystemMetrics(std::int32_t index) override;
@@ -176,6 +197,7 @@ class SimDesktop final : public WindowSystem {
     void ShowNotice(std::string_view text, std::string_view caption) override;
     void ShowErrorBox(std::string_view text) override;
     void SetEngineWindowTitle(std::string_view title) override;
+    void AllowMessage(std::uint32_t msg) override { allowedMessages.push_back(msg); }
     bool ClaimSingleInstance() override { return !anotherInstanceHoldsLock; }
     std::int32_t EngineWindowWidth() override { return 115; }
     void SetTimer1Enabled(bool enabled) override;
@@ -194,6 +216,7 @@ class SimDesktop final : public WindowSystem {
 
     SimWindowTable windows_;
     Hwnd desktop_;
+    std::uint64_t zCounter_ = 0;
 };
 
 }  // namespace popyo

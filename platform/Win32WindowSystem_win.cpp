@@ -44,6 +44,24 @@ void Win32WindowSystem::ShowWindow(Hwnd wnd, std::int32_t cmdShow) {
     ::ShowWindow(ToHwnd(wnd), cmdShow);
 }
 
+Hwnd Win32WindowSystem::WindowFromPoint(TPoint p) {
+    return FromHwnd(::WindowFromPoint(POINT{p.X, p.Y}));
+}
+
+Hwnd Win32WindowSystem::GetAncestor(Hwnd wnd, std::uint32_t flags) {
+    return FromHwnd(::GetAncestor(ToHwnd(wnd), flags));
+}
+
+Hwnd Win32WindowSystem::GetWindow(Hwnd wnd, std::uint32_t cmd) {
+    return FromHwnd(::GetWindow(ToHwnd(wnd), cmd));
+}
+
+std::string Win32WindowSystem::GetClassNameA(Hwnd wnd) {
+    wchar_t name[256];
+    const int n = ::GetClassNameW(ToHwnd(wnd), name, static_cast<int>(std::size(name)));
+    return Narrow(std::wstring_view(name, n > 0 ? static_cast<std::size_t>(n) : 0));
+}
+
 std::optional<TPoint> Win32WindowSystem::GetCursorPos() {
     POINT p;
     if (!::GetCursorPos(&p)) {
@@ -61,8 +79,13 @@ std::int16_t Win32WindowSystem::GetKeyState(std::int32_t virtualKey) {
         return 0;
     }
     int vk = virtualKey;
-    if ((vk == VK_LBUTTON || vk == VK_RBUTTON) && ::GetSystemMetrics(SM_SWAPBUTTON) != 0) {
-        vk = vk == VK_LBUTTON ? VK_RBUTTON : VK_LBUTTON;
+    if (vk == VK_LBUTTON || vk == VK_RBUTTON) {
+        if (!swapButtons_) {
+            swapButtons_ = ::GetSystemMetrics(SM_SWAPBUTTON) != 0;
+        }
+        if (*swapButtons_) {
+            vk = vk == VK_LBUTTON ? VK_RBUTTON : VK_LBUTTON;
+        }
     }
     return (::GetAsyncKeyState(vk) & 0x8000) != 0 ? std::int16_t{-32768} : std::int16_t{0};
 }
@@ -130,6 +153,12 @@ void Win32WindowSystem::ShowErrorBox(std::string_view text) {
 
 void Win32WindowSystem::SetEngineWindowTitle(std::string_view title) {
     ::SetWindowTextW(engineWnd_, Widen(title).c_str());
+}
+
+// An engine started elevated still hears ordinary front-ends: the control messages, and no
+// other message, pass the integrity-level filter.
+void Win32WindowSystem::AllowMessage(std::uint32_t msg) {
+    ::ChangeWindowMessageFilterEx(engineWnd_, msg, MSGFLT_ALLOW, nullptr);
 }
 
 // A named mutex in the session's namespace: one engine per logged-on user.

@@ -23,6 +23,9 @@ class Win32WindowSystem final : public WindowSystem {
     void SetEngineWindow(HWND wnd) { engineWnd_ = wnd; }
     HWND EngineWindow() const { return engineWnd_; }
     bool Terminated() const { return terminated_; }
+    // Called at each timer message: the answers of one tick come from one reading of the
+    // mouse-button swap, which the user may change at any time.
+    void NewTick() { swapButtons_.reset(); }
 
     Hwnd FindWindowA(std::string_view className, std::string_view title) override;
     Hwnd GetDesktopWindow() override;
@@ -35,6 +38,10 @@ class Win32WindowSystem final : public WindowSystem {
                       std::int32_t y,
                       std::uint32_t flags) override;
     void ShowWindow(Hwnd wnd, std::int32_t cmdShow) override;
+    Hwnd WindowFromPoint(TPoint p) override;
+    Hwnd GetAncestor(Hwnd wnd, std::uint32_t flags) override;
+    Hwnd GetWindow(Hwnd wnd, std::uint32_t cmd) override;
+    std::string GetClassNameA(Hwnd wnd) override;
     std::optional<TPoint> GetCursorPos() override;
     std::int16_t GetKeyState(std::int32_t virtualKey) override;
     std::int32_t GetSystemMetrics(std::int32_t index) override;
@@ -50,6 +57,7 @@ class Win32WindowSystem final : public WindowSystem {
     void ShowNotice(std::string_view text, std::string_view caption) override;
     void ShowErrorBox(std::string_view text) override;
     void SetEngineWindowTitle(std::string_view title) override;
+    void AllowMessage(std::uint32_t msg) override;
     bool ClaimSingleInstance() override;
     std::int32_t EngineWindowWidth() override;
     void SetTimer1Enabled(bool enabled) override;
@@ -68,6 +76,7 @@ class Win32WindowSystem final : public WindowSystem {
     ModalView modalView_;
     UniqueHandle instanceLock_;
     bool terminated_ = false;
+    std::optional<bool> swapButtons_;
 };
 
 }  // namespace popyo

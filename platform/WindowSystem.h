@@ -31,6 +31,12 @@ inline constexpr std::int32_t kGwlStyle = -16;
 inline constexpr std::uint32_t kWsVisible = 0x10000000;
 inline constexpr std::uint32_t kWsMinimize = 0x20000000;
 inline constexpr std::uint32_t kWsMaximize = 0x01000000;
+inline constexpr std::uint32_t kWsPopup = 0x80000000;
+
+inline constexpr std::uint32_t kGaRoot = 2;
+inline constexpr std::uint32_t kGwOwner = 4;
+// The class of the windows that show menus.
+inline constexpr char kMenuClassName[] = "#32768";
 
 inline constexpr Hwnd kHwndTop = 0;
 inline constexpr Hwnd kHwndTopmost = static_cast<Hwnd>(-1);
@@ -73,6 +79,14 @@ class WindowSystem {
                               std::int32_t y,
                               std::uint32_t flags) = 0;
     virtual void ShowWindow(Hwnd wnd, std::int32_t cmdShow) = 0;
+    // The window under the point, 0 for none.
+    virtual Hwnd WindowFromPoint(TPoint p) = 0;
+    // GA_ROOT: the top-level window a window belongs to.
+    virtual Hwnd GetAncestor(Hwnd wnd, std::uint32_t flags) = 0;
+    // GW_OWNER: the window's owner, 0 for none.
+    virtual Hwnd GetWindow(Hwnd wnd, std::uint32_t cmd) = 0;
+    // Empty when the window is gone.
+    virtual std::string GetClassNameA(Hwnd wnd) = 0;
     virtual std::optional<TPoint> GetCursorPos() = 0;
     // Negative while the key or mouse button is down, system-wide.
     virtual std::int16_t GetKeyState(std::int32_t virtualKey) = 0;
@@ -97,6 +111,9 @@ class WindowSystem {
     // error icon.
     virtual void ShowErrorBox(std::string_view text) = 0;
     virtual void SetEngineWindowTitle(std::string_view title) = 0;
+    // Lets the message reach the engine window from programs of a lower integrity level
+    // (ChangeWindowMessageFilterEx, MSGFLT_ALLOW).
+    virtual void AllowMessage(std::uint32_t msg) = 0;
     // Claims the one-engine-per-session lock, held until the process ends. false when
     // another engine holds it: two engines started at the same instant can both miss each
     // other's window, but not both get the lock.

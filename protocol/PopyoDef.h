@@ -32,6 +32,13 @@ enum ControlMessage : std::uint32_t {
 inline constexpr std::uint32_t kFirstControlMessage = 0x8000;
 inline constexpr std::uint32_t kLastControlMessage = 0x8204;
 
+// Every control message the engine handles; the other numbers of the range have no handler.
+inline constexpr ControlMessage kControlMessages[] = {
+    EM_SETTINGS,  EM_ATTACH,  EM_DETACH,   EM_REGISTER,  EM_SETOWNER,
+    EM_SETHOME,   EM_POP,     EM_HIDE,     EM_PIN,       EM_UNPIN,
+    EM_GETSTATUS, EM_GETEDGE, EM_CLASSIFY, EM_GETPINNED, EM_GETHOME,
+};
+
 // Screen edges. The order is left, top, bottom, right: bottom is 3 and right is 4.
 enum Edge : std::uint8_t { edNone = 0, edLeft = 1, edTop = 2, edBottom = 3, edRight = 4 };
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "engine/frmPopyonnEngine.h"
 #include "platform/SimDesktop.h"
@@ -85,8 +86,12 @@ struct IdleDesktop {
     }
 };
 
-// Foreground window, desktop rectangle, two mouse buttons, the disable key, the cursor.
-constexpr std::uint64_t kFixedCallsPerTick = 6;
+// Foreground window, two mouse buttons, the disable key, the cursor. The desktop rectangle
+// is read on some ticks only (DesktopReads below).
+constexpr std::uint64_t kFixedCallsPerTick = 5;
+// The cursor outside a window that is out: the window under the cursor, its root, its owner,
+// its style and its class, once a tick however many windows are out.
+constexpr std::uint64_t kLookUpUnderCursor = 5;
 
 struct IdleCase {
     int windows;
@@ -106,9 +111,10 @@ TEST_P(IdleTick, MakesTheFixedCallsPlusTwoPerWindowAndAllocatesNothing) {
         allocations = counter.Count();
     }
     const auto n = static_cast<std::uint64_t>(GetParam().windows);
-    EXPECT_EQ(d.sim.TotalCalls(), kFixedCallsPerTick + 2 * n);
-    EXPECT_EQ(d.sim.Count(CallKind::GetWindowLongA), n);
-    EXPECT_EQ(d.sim.Count(CallKind::GetWindowRect), 1 + n);
+    const bool out = n > 0 && !GetParam().hidden;
+    EXPECT_EQ(d.sim.TotalCalls(), kFixedCallsPerTick + 2 * n + (out ? kLookUpUnderCursor : 0));
+    EXPECT_EQ(d.sim.Count(CallKind::GetWindowLongA), n + (out ? 1 : 0));
+    EXPECT_EQ(d.sim.Count(CallKind::GetWindowRect), n);
     EXPECT_EQ(d.sim.Count(CallKind::SetWindowPos), 0u);
     EXPECT_EQ(allocations, 0u);
 }
@@ -157,9 +163,39 @@ TEST(SlidingTick, AddsAtMostTheCallsOfOneStep) {
             d.engine.Timer1Timer();
             allocations = counter.Count();
         }
-        EXPECT_EQ(d.sim.TotalCalls(), kFixedCallsPerTick + 2 * 11 + c.extraCalls);
+        // A tick that slides a window reads the desktop rectangle first.
+        EXPECT_EQ(d.sim.TotalCalls(), kFixedCallsPerTick + 1 + 2 * 11 + c.extraCalls);
         EXPECT_EQ(allocations, 0u);
     }
+}
+
+// The desktop rectangle is read at the first tick, every 20th tick after, and on every tick
+// for two seconds after the system says the display or a setting changed.
+TEST(DesktopReads, FirstTickEveryTwentiethAndTwoSecondsAfterAChange) {
+    IdleDesktop d;
+    d.RegisterIdle(3, true);  // its tick is the first one
+    d.sim.recordCalls = true;
+    auto readsOfDesk = [&](int ticks) {
+        std::vector<int> reads;
+        for (int t = 1; t <= ticks; ++t) {
+            d.sim.ClearCalls();
+            d.engine.Timer1Timer();
+            for (const Call& c : d.sim.CallsOf(CallKind::GetWindowRect)) {
+                if (c.wnd == d.engine.DesktopWnd) {
+                    reads.push_back(t);
+                }
+            }
+        }
+        return reads;
+    };
+    EXPECT_EQ(readsOfDesk(45), (std::vector<int>{20, 40}));
+    d.engine.DesktopChanged();
+    std::vector<int> afterChange;
+    for (int t = 1; t <= 40; ++t) {
+        afterChange.push_back(t);
+    }
+    afterChange.push_back(60);
+    EXPECT_EQ(readsOfDesk(65), afterChange);
 }
 
 TEST(QueryMessages, AllocateNothing) {

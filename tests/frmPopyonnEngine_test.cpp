@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -127,6 +129,25 @@ TEST_F(FormCreateTest, ExistingFileIsReadNotRewritten) {
         EXPECT_EQ(e.StoredWx, c.wx);
         EXPECT_TRUE(desk.timerEnabled);
     }
+}
+
+// An engine started elevated still hears ordinary front-ends: exactly the control messages
+// pass the integrity-level filter, and they are the ones the engine has handlers for.
+TEST_F(FormCreateTest, LetsExactlyTheControlMessagesThroughTheFilter) {
+    Start();
+    const std::vector<std::uint32_t> table(std::begin(kControlMessages),
+                                           std::end(kControlMessages));
+    EXPECT_EQ(sim.allowedMessages, table);
+    for (std::uint32_t msg = kFirstControlMessage; msg <= kLastControlMessage; ++msg) {
+        const bool listed = std::find(table.begin(), table.end(), msg) != table.end();
+        EXPECT_EQ(engine.Dispatch(msg, 0, 0).has_value(), listed) << std::hex << msg;
+    }
+
+    // A refused second engine opens its window to nobody.
+    sim.allowedMessages.clear();
+    TformPopyonnEngine second(sim);
+    RunAtEventBoundary(sim, [&] { second.FormCreate(); });
+    EXPECT_TRUE(sim.allowedMessages.empty());
 }
 
 // --- a second engine --------------------------------------------------------------------------

@@ -6,11 +6,14 @@
 //   BenchFloor plain              only the timer
 //   BenchFloor cursor             each tick also reads the cursor position
 //   BenchFloor fixed              each tick also makes the fixed calls of an idle engine
-//                                 tick: the foreground window, the desktop rectangle, the
-//                                 two mouse buttons and the disable key, the cursor
+//                                 tick: the foreground window, the two mouse buttons (with
+//                                 one reading of the button swap) and the disable key, the
+//                                 cursor, and every 20th tick the desktop rectangle
 //   BenchFloor calls TAG COUNT    the fixed calls and, as the engine checks each window it
 //                                 holds, a style and a rectangle read of each of the COUNT
 //                                 windows titled "TAG 0" .. "TAG COUNT-1"
+//   BenchFloor needed TAG COUNT   only what no engine that polls can do without: the cursor,
+//                                 the foreground window, and the two reads of each window
 //
 // The variants tell what the engine's own work costs from what the window manager's
 // answers cost.
@@ -29,7 +32,9 @@ constexpr UINT kTickMs = 50;
 constexpr UINT kQueryMessage = 0x8200;
 constexpr int kDisableKey = VK_CONTROL;
 
-enum class Mode { plain, cursor, calls };
+enum class Mode { plain, cursor, calls, needed };
+// The engine reads the desktop rectangle on every 20th idle tick.
+constexpr unsigned kDeskReadEvery = 20;
 
 struct Floor {
     Mode mode = Mode::plain;
@@ -37,11 +42,12 @@ struct Floor {
     std::wstring tag;
     std::size_t count = 0;
     std::vector<HWND> windows;
+    unsigned ticks = 0;
 };
 
 // The engine reads the logical buttons: with swapped buttons it asks for the other one.
-bool ButtonDown(int vk) {
-    if (::GetSystemMetrics(SM_SWAPBUTTON) != 0) {
+bool ButtonDown(int vk, bool swapped) {
+    if (swapped) {
         vk = vk == VK_LBUTTON ? VK_RBUTTON : VK_LBUTTON;
     }
     return (::GetAsyncKeyState(vk) & 0x8000) != 0;
@@ -59,24 +65,43 @@ void FindWindows(Floor& floor) {
 }
 
 // The results go into a volatile sink so that no call can be dropped as unused.
-void EngineCalls(Floor& floor) {
+void WindowCalls(Floor& floor) {
     if (floor.windows.size() < floor.count) {
         FindWindows(floor);
     }
     volatile LONG_PTR sink = 0;
     RECT r{};
-    POINT p{};
-    sink = reinterpret_cast<LONG_PTR>(::GetForegroundWindow());
-    ::GetWindowRect(::GetDesktopWindow(), &r);
-    const bool leftDown = ButtonDown(VK_LBUTTON);
-    sink = leftDown || ButtonDown(VK_RBUTTON);
-    ::GetCursorPos(&p);
-    sink = (::GetAsyncKeyState(kDisableKey) & 0x8000) != 0;
     for (HWND wnd : floor.windows) {
         sink = ::GetWindowLongA(wnd, GWL_STYLE);
         ::GetWindowRect(wnd, &r);
     }
     (void)sink;
+}
+
+void EngineCalls(Floor& floor) {
+    volatile LONG_PTR sink = 0;
+    RECT r{};
+    POINT p{};
+    sink = reinterpret_cast<LONG_PTR>(::GetForegroundWindow());
+    if (floor.ticks++ % kDeskReadEvery == 0) {
+        ::GetWindowRect(::GetDesktopWindow(), &r);
+    }
+    const bool swapped = ::GetSystemMetrics(SM_SWAPBUTTON) != 0;
+    const bool leftDown = ButtonDown(VK_LBUTTON, swapped);
+    sink = leftDown || ButtonDown(VK_RBUTTON, swapped);
+    ::GetCursorPos(&p);
+    sink = (::GetAsyncKeyState(kDisableKey) & 0x8000) != 0;
+    (void)sink;
+    WindowCalls(floor);
+}
+
+void NeededCalls(Floor& floor) {
+    volatile LONG_PTR sink = 0;
+    POINT p{};
+    ::GetCursorPos(&p);
+    sink = reinterpret_cast<LONG_PTR>(::GetForegroundWindow());
+    (void)sink;
+    WindowCalls(floor);
 }
 
 void OnTick(Floor& floor) {
@@ -90,6 +115,9 @@ void OnTick(Floor& floor) {
         }
         case Mode::calls:
             EngineCalls(floor);
+            break;
+        case Mode::needed:
+            NeededCalls(floor);
             break;
     }
 }
@@ -130,8 +158,8 @@ bool ParseArguments(Floor& floor) {
         floor.mode = Mode::cursor;
     } else if (floor.name == L"fixed" && argc == 2) {
         floor.mode = Mode::calls;
-    } else if (floor.name == L"calls" && argc == 4) {
-        floor.mode = Mode::calls;
+    } else if ((floor.name == L"calls" || floor.name == L"needed") && argc == 4) {
+        floor.mode = floor.name == L"calls" ? Mode::calls : Mode::needed;
         floor.tag = argv[2];
         floor.count = static_cast<std::size_t>(std::wcstoul(argv[3], nullptr, 10));
     } else {

@@ -298,24 +298,25 @@ TEST_F(MessageFlood, EngineAnswersSlidesKeepTheirPaceMemoryStays) {
 
 using DesktopResized = FaultSession;
 
-TEST_F(DesktopResized, HiddenWindowComesOutInsideTheNewDesktop) {
+TEST_F(DesktopResized, HiddenWindowStaysHiddenAtTheNewEdgeAndComesOutInside) {
     ProgmanStub stub;  // the engine looks its desktop window up at start
     ForeignWindows windows({{L"right", {1550, 400, 1850, 600}}});
     StartWithStep(150);
     const HWND wnd = windows[0];
     Register(wnd, edRight);
     struct Case {
-        LONG deskRight;  // the desktop's width once the window is hidden
-        LONG hiddenLeft;
-        POINT cursor;  // where the window comes out, so that it stays
+        LONG deskRight;    // the desktop's width once the window is hidden
+        LONG hiddenLeft;   // where it was hidden before the change
+        LONG hiddenAfter;  // where it is hidden after the change
+        POINT cursor;      // where the window comes out, so that it stays
         RECT out;
     };
     constexpr Case kCases[] = {
         // Hidden beyond the wide desktop, out to the edge of the narrow one.
-        {1600, 1920, {1450, 500}, {1300, 400, 1600, 600}},
-        // Hidden at the edge of the narrow desktop, it lies inside the wide one: it is shown
-        // where it stands.
-        {1920, 1600, {1750, 500}, {1600, 400, 1900, 600}},
+        {1600, 1920, 1920, {1450, 500}, {1300, 400, 1600, 600}},
+        // Hidden at the edge of the narrow desktop, the wide one would show it: it hides
+        // again at the new edge, with no word from the system, and comes out to that edge.
+        {1920, 1600, 1920, {1750, 500}, {1620, 400, 1920, 600}},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.deskRight);
@@ -325,6 +326,12 @@ TEST_F(DesktopResized, HiddenWindowComesOutInsideTheNewDesktop) {
         ASSERT_TRUE(::SetWindowPos(stub.Window(), nullptr, 0, 0, c.deskRight, 1080,
                                    SWP_NOZORDER | SWP_NOACTIVATE));
         ASSERT_EQ(WindowRect(stub.Window()).right, c.deskRight);
+        EXPECT_TRUE(PollUntil(
+            [&] {
+                return WindowRect(wnd).left == c.hiddenAfter && StatusOf(wnd) == LRESULT{rsHidden};
+            },
+            kSlideTimeout))
+            << "hidden at " << WindowRect(wnd).left;
         ASSERT_TRUE(MoveCursorTo(c.cursor));
         ASSERT_EQ(Send(EM_POP, nullptr, edRight), LRESULT{0});
         ASSERT_TRUE(WaitStatus(wnd, rsShown));

@@ -2,7 +2,8 @@
 // Each argument "TITLE=LEFT,TOP,RIGHT,BOTTOM" opens one window with that title and window
 // rectangle, shown without activation so the foreground stays where the test put it. The
 // process pumps messages, as the engine's moves of its windows need, and ends when the last
-// window is closed.
+// window is closed. A window opens a real popup menu at the screen point packed into the
+// lParam of kOpenMenu, as a right click would; WM_CANCELMODE closes it.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -13,8 +14,27 @@
 namespace {
 
 constexpr wchar_t kClassName[] = L"PopyoTestWindow";
+constexpr UINT kOpenMenu = WM_APP + 1;
+
+// Runs the menu's own modal loop until an item is chosen or the menu is cancelled; the loop
+// keeps dispatching the messages of the process's other windows.
+void OpenMenu(HWND wnd, LPARAM at) {
+    HMENU menu = ::CreatePopupMenu();
+    for (UINT id = 1; id <= 4; ++id) {
+        ::AppendMenuW(menu, MF_STRING, id,
+                      (L"A menu item wide enough to spill over " + std::to_wstring(id)).c_str());
+    }
+    const POINT p{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY, p.x, p.y, 0,
+                     wnd, nullptr);
+    ::DestroyMenu(menu);
+}
 
 LRESULT CALLBACK TestWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+    if (msg == kOpenMenu) {
+        OpenMenu(wnd, lParam);
+        return 0;
+    }
     if (msg == WM_DESTROY) {
         auto* open = reinterpret_cast<int*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
         if (open != nullptr && --*open == 0) {

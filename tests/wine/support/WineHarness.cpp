@@ -579,6 +579,46 @@ ForeignWindows::ForeignWindows(const std::vector<Wanted>& wanted)
     windows_ = std::move(search.found);
 }
 
+namespace {
+
+// TestWindows' message that opens a popup menu at the point in lParam.
+constexpr UINT kOpenMenu = WM_APP + 1;
+
+struct MenuSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindMenuOf(HWND wnd, LPARAM param) {
+    auto* search = reinterpret_cast<MenuSearch*>(param);
+    if (WindowProcessId(wnd) == search->processId && ClassName(wnd) == L"#32768" &&
+        ::IsWindowVisible(wnd)) {
+        search->found = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND ForeignWindows::VisibleMenu() const {
+    MenuSearch search{process_.Id(), nullptr};
+    ::EnumWindows(&FindMenuOf, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND ForeignWindows::OpenMenu(std::size_t i, POINT at) {
+    ::PostMessageW(windows_.at(i), kOpenMenu, 0, MAKELPARAM(at.x, at.y));
+    HWND menu = nullptr;
+    PollUntil([&] { return (menu = VisibleMenu()) != nullptr; }, kStartTimeout);
+    return menu;
+}
+
+bool ForeignWindows::CloseMenu(std::size_t i) {
+    ::PostMessageW(windows_.at(i), WM_CANCELMODE, 0, 0);
+    return PollUntil([&] { return VisibleMenu() == nullptr; }, kReplyTimeout);
+}
+
 ForeignWindows::~ForeignWindows() {
     for (HWND wnd : windows_) {
         ::PostMessageW(wnd, WM_CLOSE, 0, 0);

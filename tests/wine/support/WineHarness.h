@@ -190,8 +190,15 @@ class ForeignWindows {
     HWND operator[](std::size_t i) const { return windows_.at(i); }
     // Ends the process at once, as a crash would: its windows vanish without a close.
     void Kill() { process_.Kill(); }
+    // Window i opens a popup menu with its top-left corner at `at`, as a right click would,
+    // and the menu window once it shows; nullptr after the timeout.
+    HWND OpenMenu(std::size_t i, POINT at);
+    // Closes the open menu of window i, and waits until it is gone.
+    bool CloseMenu(std::size_t i);
 
   private:
+    HWND VisibleMenu() const;
+
     Process process_;
     std::vector<HWND> windows_;
 };
