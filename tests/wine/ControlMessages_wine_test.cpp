@@ -306,19 +306,24 @@ class EdgeSlide : public ForeignSession, public ::testing::WithParamInterface<Ed
     Slide Track(Status until, const std::function<void()>& start) const {
         const HWND wnd = W(0);
         Slide slide{{BoxOf(wnd)}, {}};
+        auto record = [&] {
+            if (const Box now = BoxOf(wnd); now != slide.seen.back()) {
+                if (slide.seen.size() == 1) {
+                    slide.firstMove = Clock::now();
+                }
+                slide.seen.push_back(now);
+            }
+        };
         start();
         const bool arrived = PollUntil(
             [&] {
-                if (const Box now = BoxOf(wnd); now != slide.seen.back()) {
-                    if (slide.seen.size() == 1) {
-                        slide.firstMove = Clock::now();
-                    }
-                    slide.seen.push_back(now);
-                }
+                record();
                 return StatusOf(wnd) == LRESULT{until};
             },
             kSlideTimeout);
         EXPECT_TRUE(arrived) << "status " << StatusOf(wnd).value_or(-1);
+        // The last step may land between the read of the place and the read of the status.
+        record();
         return slide;
     }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <utility>
@@ -143,6 +144,33 @@ void PumpFor(milliseconds duration) {
 
 // ---- Process ----
 
+namespace {
+
+// On a loaded machine Wine has been seen to answer a process start with ERROR_INTERNAL_ERROR:
+// the new process ended before it could report that it runs, without a word of why. The
+// start is tried again; the note in the log keeps it from going unseen.
+PROCESS_INFORMATION StartChild(const fs::path& exe,
+                               std::wstring commandLine,
+                               bool inheritHandles,
+                               STARTUPINFOW& startup) {
+    constexpr int kAttempts = 3;
+    for (int attempt = 1;; ++attempt) {
+        PROCESS_INFORMATION info{};
+        if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr,
+                             inheritHandles ? TRUE : FALSE, 0, nullptr, nullptr, &startup, &info)) {
+            ::CloseHandle(info.hThread);
+            return info;
+        }
+        if (::GetLastError() != ERROR_INTERNAL_ERROR || attempt == kAttempts) {
+            Fail("cannot start " + exe.string());
+        }
+        std::fprintf(stderr, "note: Wine failed to start %s (internal error); trying again\n",
+                     exe.string().c_str());
+    }
+}
+
+}  // namespace
+
 Process Process::Launch(const fs::path& exe, std::wstring_view args) {
     std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
     if (!args.empty()) {
@@ -150,12 +178,7 @@ Process Process::Launch(const fs::path& exe, std::wstring_view args) {
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &info)) {
-        Fail("cannot start " + exe.string());
-    }
-    ::CloseHandle(info.hThread);
+    const PROCESS_INFORMATION info = StartChild(exe, std::move(commandLine), false, startup);
     return Process(info.hProcess, info.dwProcessId);
 }
 
@@ -250,12 +273,7 @@ Process Process::LaunchRedirected(const fs::path& exe,
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = out;
     startup.hStdError = err;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                          nullptr, &startup, &info)) {
-        Fail("cannot start " + exe.string());
-    }
-    ::CloseHandle(info.hThread);
+    const PROCESS_INFORMATION info = StartChild(exe, std::move(commandLine), true, startup);
     return Process(info.hProcess, info.dwProcessId);
 }
 
