@@ -28,6 +28,9 @@ void TformPopyonnEngine::RegisterWindow(Hwnd wnd, std::uint8_t edge) {
     if ((LastStyle & kWsMinimize) != 0) {
         return;
     }
+    if (!monitorsRead_) {
+        ReadMonitors();
+    }
     const bool isNew = i < 0;
     if (isNew) {
         RegWins.push_back(std::make_unique<Tregwin>(wnd, ws_, Wide));
@@ -40,6 +43,7 @@ void TformPopyonnEngine::RegisterWindow(Hwnd wnd, std::uint8_t edge) {
     slot.Unpin();
     slot.WasActive = true;
     slot.MouseWasOut = false;
+    slot.Monitor = MonitorFor(Wide.Monitors, *rect);
     if ((LastStyle & kWsMaximize) != 0) {
         slot.Style = kWsMaximize;
     }
@@ -86,7 +90,7 @@ void TformPopyonnEngine::ReleaseWindow(int index) {
             // A window minimized from maximized comes back maximized; moved to its home it
             // would hang over the screen's right and bottom, so it stays as it came back.
             if ((ws_.GetWindowLongA(slot.Wnd, kGwlStyle) & kWsMaximize) == 0) {
-                const TPoint home = HomeOnDesktop(slot.HomeRect);
+                const TPoint home = HomeOnDesktop(slot.Wnd, slot.HomeRect);
                 ws_.SetWindowPos(slot.Wnd, kHwndTop, home.X, home.Y, kSwpNoSize | kSwpNoActivate);
             }
         }
@@ -97,13 +101,22 @@ void TformPopyonnEngine::ReleaseWindow(int index) {
 
 // The home as recorded, unless the desktop has shrunk away from it since (a monitor
 // unplugged, a lower resolution): a window put back where nothing shows it would be lost, so
-// a home wholly outside the desktop moves in by the least distance, keeping its size.
-TPoint TformPopyonnEngine::HomeOnDesktop(const TRect& home) {
+// one that no monitor would show at its home moves onto the nearest monitor by the least
+// distance. The window keeps the size it has now.
+TPoint TformPopyonnEngine::HomeOnDesktop(Hwnd wnd, const TRect& home) {
+    const TRect now = ws_.GetWindowRect(wnd).value_or(home);
+    const TRect placed{home.Left, home.Top, Add(home.Left, Width(now)), Add(home.Top, Height(now))};
+    if (const MonitorList monitors = ws_.GetMonitors(); monitors.Count() >= 2) {
+        if (OnAnyMonitor(monitors, placed)) {
+            return {home.Left, home.Top};
+        }
+        return PlaceWithin(placed, MonitorFor(monitors, placed));
+    }
     const TRect desk = ws_.GetWindowRect(DesktopWnd).value_or(Wide.DeskRect);
-    if (HasNoArea(desk) || Intersects(home, desk)) {
+    if (HasNoArea(desk) || HasNoArea(placed) || Intersects(placed, desk)) {
         return {home.Left, home.Top};
     }
-    return PlaceWithin(home, desk);
+    return PlaceWithin(placed, desk);
 }
 
 void TformPopyonnEngine::ReleaseOwnedWindows(Hwnd frontEnd) {

@@ -65,10 +65,11 @@ void TformPopyonnEngine::Timer1Timer() {
         PendingEdge = 0;
         PopEdge(curEdge);
     } else {
+        TRect monitor{};
         if (EdgeTestAllowed(leftDown)) {
-            curEdge = EdgeUnderCursor(cursor_);
+            curEdge = EdgeUnderCursor(cursor_, monitor);
         }
-        CountDwell(curEdge);
+        CountDwell(curEdge, monitor);
     }
 
     PrevForeWnd = ForeWnd;
@@ -100,7 +101,8 @@ bool TformPopyonnEngine::RefreshDeskRectIfDue() {
     return due;
 }
 
-// A failed read keeps the rectangle as it was, all zeros before the first success.
+// A failed read keeps the rectangle as it was, all zeros before the first success. The
+// monitors are read with it.
 void TformPopyonnEngine::ReadDeskRect() {
     deskAge_ = 0;
     if (const auto desk = ws_.GetWindowRect(DesktopWnd)) {
@@ -110,6 +112,32 @@ void TformPopyonnEngine::ReadDeskRect() {
         Wide.DeskRect = *desk;
     }
     deskEverRead_ = true;
+    ReadMonitors();
+}
+
+// A window whose monitor is gone belongs to the remaining monitor nearest to where that one
+// was. A read that finds no monitor at all tells nothing and is passed over.
+void TformPopyonnEngine::ReadMonitors() {
+    const MonitorList monitors = ws_.GetMonitors();
+    if (monitors.Empty() || monitors == Wide.Monitors) {
+        monitorsRead_ = monitorsRead_ || !monitors.Empty();
+        return;
+    }
+    if (monitorsRead_) {
+        hiddenMayShow_ = true;
+    }
+    monitorsRead_ = true;
+    Wide.Monitors = monitors;
+    for (const auto& slot : RegWins) {
+        if (!HasNoArea(slot->Monitor) && !monitors.Contains(slot->Monitor)) {
+            slot->Monitor = MonitorFor(monitors, slot->Monitor);
+        }
+    }
+}
+
+// On one monitor, the desktop rectangle; on several, any monitor.
+bool TformPopyonnEngine::ShownOnDesktop(const TRect& r) const {
+    return SeveralMonitors() ? OnAnyMonitor(Wide.Monitors, r) : Intersects(r, Wide.DeskRect);
 }
 
 bool TformPopyonnEngine::AnySliding() const {
@@ -153,29 +181,36 @@ bool TformPopyonnEngine::EdgeTestAllowed(bool leftDown) {
 }
 
 // Later comparisons overwrite earlier ones, so at a corner the top or bottom edge wins.
-// The bottom zone is one pixel taller than the others, so y = Bottom - w - 1 is in it.
-std::uint8_t TformPopyonnEngine::EdgeUnderCursor(TPoint cursor) const {
-    const TRect& desk = Wide.DeskRect;
+// The bottom zone is one pixel taller than the others, so y = Bottom - w - 1 is in it. With
+// several monitors the zones lie along the sides of the monitor under the cursor, where no
+// other monitor continues beyond them; `monitor` tells which monitor that is.
+std::uint8_t TformPopyonnEngine::EdgeUnderCursor(TPoint cursor, TRect& monitor) const {
+    const bool several = SeveralMonitors();
+    const TRect area = several ? MonitorAt(Wide.Monitors, cursor) : Wide.DeskRect;
+    auto outer = [&](std::int32_t x, std::int32_t y) {
+        return !several || !Covered(Wide.Monitors, x, y);
+    };
     const std::int32_t w = Wide.EdgeWidth;
     std::uint8_t edge = edNone;
-    if (cursor.X < Add(desk.Left, w)) {
+    if (cursor.X < Add(area.Left, w) && outer(Sub(area.Left, 1), cursor.Y)) {
         edge = edLeft;
     }
-    if (cursor.X > Sub(Sub(desk.Right, w), 1)) {
+    if (cursor.X > Sub(Sub(area.Right, w), 1) && outer(area.Right, cursor.Y)) {
         edge = edRight;
     }
-    if (cursor.Y < Add(desk.Top, w)) {
+    if (cursor.Y < Add(area.Top, w) && outer(cursor.X, Sub(area.Top, 1))) {
         edge = edTop;
     }
-    if (cursor.Y > Sub(Sub(desk.Bottom, w), 2)) {
+    if (cursor.Y > Sub(Sub(area.Bottom, w), 2) && outer(cursor.X, area.Bottom)) {
         edge = edBottom;
     }
+    monitor = several ? area : TRect{};
     return edge;
 }
 
 // The first tick at an edge never pops. After a pop the count stays -1 until the cursor
 // leaves the edge, so one push pops one window.
-void TformPopyonnEngine::CountDwell(std::uint8_t curEdge) {
+void TformPopyonnEngine::CountDwell(std::uint8_t curEdge, const TRect& monitor) {
     if (curEdge == edNone || curEdge != LastEdge) {
         DwellCount = 0;
         return;
@@ -185,7 +220,7 @@ void TformPopyonnEngine::CountDwell(std::uint8_t curEdge) {
     }
     DwellCount = Add(DwellCount, 1);
     if (DwellCount >= OnTime || (SwitchOnTime && LastPopEdge == curEdge)) {
-        PopEdge(curEdge);
+        PopEdge(curEdge, HasNoArea(monitor) ? nullptr : &monitor);
         DwellCount = -1;
     }
 }
@@ -207,8 +242,7 @@ bool TformPopyonnEngine::WindowPass(TPoint cursor, bool buttonDown) {
         if (Slot(i).Pinned || Slot(i).Status == rsMinimized) {
             continue;
         }
-        if (recheckHidden && Slot(i).Status == rsHidden &&
-            Intersects(Slot(i).Rect, Wide.DeskRect)) {
+        if (recheckHidden && Slot(i).Status == rsHidden && ShownOnDesktop(Slot(i).Rect)) {
             Slot(i).Status = rsHiding;
         }
         if (CursorCountsInside(i, cursor)) {
@@ -330,18 +364,19 @@ void TformPopyonnEngine::FinishShown(int index) {
 }
 
 // A push brings back the window popped last at the edge when it has been tucked away
-// again, and otherwise moves on, in list order and wrapping, to the next window there.
-void TformPopyonnEngine::PopEdge(std::uint8_t edge) {
+// again, and otherwise moves on, in list order and wrapping, to the next window there. Given
+// a monitor, only the windows of that monitor count as windows of the edge.
+void TformPopyonnEngine::PopEdge(std::uint8_t edge, const TRect* monitor) {
     if (!IsEdge(edge) || RegWins.empty()) {
         return;
     }
     const int count = SlotCount();
     const int remembered = LastPopIndex[edge];
     const int start = (remembered < 0 || remembered > count - 1) ? 0 : remembered;
-    const int first = FirstIndexToLook(edge, start);
+    const int first = FirstIndexToLook(edge, monitor, start);
     for (int k = 0; k < count; ++k) {
         const int i = (first + k) % count;
-        if (!Eligible(i, edge, remembered)) {
+        if (!Eligible(i, edge, monitor, remembered)) {
             continue;
         }
         if (Slot(i).Status == rsMinimized) {
@@ -352,9 +387,36 @@ void TformPopyonnEngine::PopEdge(std::uint8_t edge) {
     }
 }
 
-int TformPopyonnEngine::FirstIndexToLook(std::uint8_t edge, int start) const {
-    const Tregwin& slot = Slot(start);
+// A push on a monitor reaches the windows that come out to that monitor's side: those that
+// slide against their own monitor's side when it is this monitor, and those that slide
+// against the desktop's side when this monitor's side is the desktop's.
+bool TformPopyonnEngine::OnEdge(int index, std::uint8_t edge, const TRect* monitor) const {
+    const Tregwin& slot = Slot(index);
     if (slot.Edge != edge) {
+        return false;
+    }
+    if (monitor == nullptr) {
+        return true;
+    }
+    if (slot.Bounds().FromMonitor) {
+        return slot.Monitor == *monitor;
+    }
+    const TRect& desk = Wide.DeskRect;
+    switch (edge) {
+        case edLeft:
+            return monitor->Left == desk.Left;
+        case edTop:
+            return monitor->Top == desk.Top;
+        case edBottom:
+            return monitor->Bottom == desk.Bottom;
+        default:
+            return monitor->Right == desk.Right;
+    }
+}
+
+int TformPopyonnEngine::FirstIndexToLook(std::uint8_t edge, const TRect* monitor, int start) const {
+    const Tregwin& slot = Slot(start);
+    if (!OnEdge(start, edge, monitor)) {
         return 0;
     }
     if (slot.Status == rsShown || (slot.Status == rsMinimized && !AutoRestore) || slot.Pinned) {
@@ -363,9 +425,12 @@ int TformPopyonnEngine::FirstIndexToLook(std::uint8_t edge, int start) const {
     return start;
 }
 
-bool TformPopyonnEngine::Eligible(int index, std::uint8_t edge, int remembered) const {
+bool TformPopyonnEngine::Eligible(int index,
+                                  std::uint8_t edge,
+                                  const TRect* monitor,
+                                  int remembered) const {
     const Tregwin& slot = Slot(index);
-    if (slot.Edge != edge || slot.Pinned) {
+    if (!OnEdge(index, edge, monitor) || slot.Pinned) {
         return false;
     }
     switch (slot.Status) {

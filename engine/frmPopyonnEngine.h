@@ -95,7 +95,8 @@ class TformPopyonnEngine {
     void Timer1Timer();
     // The display, a system setting or the DPI changed: the desktop may have a new size.
     void DesktopChanged();
-    void PopEdge(std::uint8_t edge);
+    // A push pops a window of the monitor it was made on; a request pops any of the edge.
+    void PopEdge(std::uint8_t edge, const TRect* monitor = nullptr);
     void BeginShowing(int index);
     void BeginLeaving(int index);
     void BeginHiding(int index);
@@ -173,9 +174,9 @@ class TformPopyonnEngine {
     void ReadDeskRect();
     bool AnySliding() const;
     void ActivationPass(bool buttonDown);
-    std::uint8_t EdgeUnderCursor(TPoint cursor) const;
+    std::uint8_t EdgeUnderCursor(TPoint cursor, TRect& monitor) const;
     bool EdgeTestAllowed(bool leftDown);
-    void CountDwell(std::uint8_t curEdge);
+    void CountDwell(std::uint8_t curEdge, const TRect& monitor);
     bool WindowPass(TPoint cursor, bool buttonDown);
     bool CursorCountsInside(int index, TPoint cursor);
     bool CursorOnOwnPopup(Hwnd wnd, TPoint cursor);
@@ -183,10 +184,14 @@ class TformPopyonnEngine {
     void StepWindow(int index);
     void FinishHidden(int index);
     void FinishShown(int index);
-    int FirstIndexToLook(std::uint8_t edge, int start) const;
-    bool Eligible(int index, std::uint8_t edge, int remembered) const;
+    bool OnEdge(int index, std::uint8_t edge, const TRect* monitor) const;
+    int FirstIndexToLook(std::uint8_t edge, const TRect* monitor, int start) const;
+    bool Eligible(int index, std::uint8_t edge, const TRect* monitor, int remembered) const;
+    bool SeveralMonitors() const { return Wide.Monitors.Count() >= 2; }
+    void ReadMonitors();
+    bool ShownOnDesktop(const TRect& r) const;
 
-    TPoint HomeOnDesktop(const TRect& home);
+    TPoint HomeOnDesktop(Hwnd wnd, const TRect& home);
 
     WindowSystem& ws_;
     TPoint cursor_{};
@@ -194,6 +199,7 @@ class TformPopyonnEngine {
     // When the desktop rectangle is read: at the first tick, on every tick for a while after
     // the desktop may have changed, and otherwise every so many ticks.
     bool deskEverRead_ = false;
+    bool monitorsRead_ = false;
     std::int32_t deskAge_ = 0;
     std::int32_t displayChangeTicks_ = 0;
     // The desktop rectangle changed: hidden windows it now shows must hide again.

@@ -34,7 +34,7 @@ popyo::Status Tregwin::StepShow() {
     }
     popyo::Status result = rsShown;
     if (ToHome == 0) {
-        result = StepOutToEdge();
+        result = StepOutToEdge(Bounds());
     } else if (ToHome == 1) {
         result = StepOutToHome();
     }
@@ -47,9 +47,10 @@ popyo::Status Tregwin::StepShow() {
 
 // Out to the desktop edge. The start tests use the desktop rectangle, but the left and top
 // end positions are 0: on a desktop that starts left of or above 0 the window comes to rest
-// at the first step at or past the desktop's side.
-popyo::Status Tregwin::StepOutToEdge() {
-    const TRect& desk = wide_->DeskRect;
+// at the first step at or past the desktop's side. Against a monitor's side, the window
+// rests on that side.
+popyo::Status Tregwin::StepOutToEdge(const SlideBounds& bounds) {
+    const TRect& desk = bounds.Sides;
     const std::int32_t step = StepOf(*wide_);
     popyo::Status result = rsShown;
     switch (Edge) {
@@ -60,8 +61,8 @@ popyo::Status Tregwin::StepOutToEdge() {
                 if (Rect.Top < 0) {
                     Rect.Top = 0;
                 }
-                if (Rect.Left >= 0) {
-                    Rect.Left = 0;
+                if (Rect.Left >= bounds.RestLeft) {
+                    Rect.Left = bounds.RestLeft;
                     result = rsShown;
                 }
             }
@@ -70,8 +71,8 @@ popyo::Status Tregwin::StepOutToEdge() {
             if (Rect.Top < desk.Top) {
                 Rect.Top = Add(Rect.Top, step);
                 result = rsShowing;
-                if (Rect.Top >= 0) {
-                    Rect.Top = 0;
+                if (Rect.Top >= bounds.RestTop) {
+                    Rect.Top = bounds.RestTop;
                     result = rsShown;
                 }
             }
@@ -181,7 +182,7 @@ popyo::Status Tregwin::StepHide() {
     if (Rect.Left < kParkedLeft) {
         return rsHiding;
     }
-    const popyo::Status result = StepIn();
+    const popyo::Status result = StepIn(Bounds());
     ws_->SetWindowPos(Wnd, kHwndNoTopmost, Rect.Left, Rect.Top, kSwpNoActivate | kSwpNoSize);
     return result;
 }
@@ -189,14 +190,18 @@ popyo::Status Tregwin::StepHide() {
 // A hidden window lies wholly outside the desktop with its near side on the desktop's
 // edge: the step that would carry it past the edge puts it exactly there instead. The
 // window's size is taken before the step, which may saturate one side and not the other.
-popyo::Status Tregwin::StepIn() {
-    const TRect& desk = wide_->DeskRect;
+popyo::Status Tregwin::StepIn(const SlideBounds& bounds) {
+    const TRect& desk = bounds.Sides;
     const std::int32_t step = StepOf(*wide_);
     const std::int32_t width = Width(Rect);
     const std::int32_t height = Height(Rect);
+    // Beyond the desktop's side no monitor shows a window. Beyond a monitor's side another
+    // monitor may (its user moved it there): the step then brings it back to just beyond the
+    // side, where none does.
+    const bool shown = bounds.FromMonitor && OnAnyMonitor(wide_->Monitors, Rect);
     switch (Edge) {
         case edLeft:
-            if (Rect.Right <= desk.Left) {
+            if (Rect.Right <= desk.Left && !shown) {
                 return rsHidden;
             }
             Rect.Left = Sub(Rect.Left, step);
@@ -206,7 +211,7 @@ popyo::Status Tregwin::StepIn() {
             }
             return rsHiding;
         case edTop:
-            if (Rect.Bottom <= desk.Top) {
+            if (Rect.Bottom <= desk.Top && !shown) {
                 return rsHidden;
             }
             Rect.Top = Sub(Rect.Top, step);
@@ -216,7 +221,7 @@ popyo::Status Tregwin::StepIn() {
             }
             return rsHiding;
         case edBottom:
-            if (Rect.Top >= desk.Bottom) {
+            if (Rect.Top >= desk.Bottom && !shown) {
                 return rsHidden;
             }
             Rect.Top = Add(Rect.Top, step);
@@ -225,7 +230,7 @@ popyo::Status Tregwin::StepIn() {
             }
             return rsHiding;
         case edRight:
-            if (Rect.Left >= desk.Right) {
+            if (Rect.Left >= desk.Right && !shown) {
                 return rsHidden;
             }
             Rect.Left = Add(Rect.Left, step);
@@ -284,6 +289,61 @@ popyo::Edge Tregwin::Validate() {
         FreeSlot();
     }
     return Edge;
+}
+
+// With several monitors of different sizes or places, parts of the desktop rectangle's
+// border lie on no monitor. A window whose monitor's side of its edge lies inside the desktop
+// rectangle, with nothing beyond it that would show the window, hides beyond that side and
+// comes out to it. Otherwise (one monitor, a window larger than its monitor, or not in line
+// with it, a neighbour that would show it, or a side on the desktop's own border) it slides
+// against the desktop's side.
+SlideBounds Tregwin::Bounds() const {
+    const TRect& desk = wide_->DeskRect;
+    const SlideBounds desktop{desk, 0, 0, false};
+    const MonitorList& monitors = wide_->Monitors;
+    const TRect& m = Monitor;
+    if (monitors.Count() < 2 || HasNoArea(m) || Width(Rect) > Width(m) ||
+        Height(Rect) > Height(m)) {
+        return desktop;
+    }
+    TRect sides = desk;
+    TRect beyond = Rect;
+    bool inside = false;
+    // In line: the window shares a stretch of the side with its monitor, so that it comes out
+    // onto that monitor.
+    bool inLine = false;
+    switch (Edge) {
+        case edLeft:
+            inLine = Rect.Top < m.Bottom && m.Top < Rect.Bottom;
+            inside = m.Left > desk.Left;
+            sides.Left = m.Left;
+            beyond = {Sub(m.Left, Width(Rect)), Rect.Top, m.Left, Rect.Bottom};
+            break;
+        case edTop:
+            inLine = Rect.Left < m.Right && m.Left < Rect.Right;
+            inside = m.Top > desk.Top;
+            sides.Top = m.Top;
+            beyond = {Rect.Left, Sub(m.Top, Height(Rect)), Rect.Right, m.Top};
+            break;
+        case edBottom:
+            inLine = Rect.Left < m.Right && m.Left < Rect.Right;
+            inside = m.Bottom < desk.Bottom;
+            sides.Bottom = m.Bottom;
+            beyond = {Rect.Left, m.Bottom, Rect.Right, Add(m.Bottom, Height(Rect))};
+            break;
+        case edRight:
+            inLine = Rect.Top < m.Bottom && m.Top < Rect.Bottom;
+            inside = m.Right < desk.Right;
+            sides.Right = m.Right;
+            beyond = {m.Right, Rect.Top, Add(m.Right, Width(Rect)), Rect.Bottom};
+            break;
+        default:
+            return desktop;
+    }
+    if (!inLine || !inside || OnAnyMonitor(monitors, beyond)) {
+        return desktop;
+    }
+    return {sides, m.Left, m.Top, true};
 }
 
 void Tregwin::FreeSlot() {

@@ -11,6 +11,15 @@
 
 namespace popyo {
 
+// What a slide steps against: the sides of the desktop, or of the window's own monitor, and
+// where a window coming out of the left or top edge comes to rest.
+struct SlideBounds {
+    TRect Sides{};
+    std::int32_t RestLeft = 0;
+    std::int32_t RestTop = 0;
+    bool FromMonitor = false;  // the edge's side is the window's monitor's, not the desktop's
+};
+
 class Tregwin {
   public:
     // Every field zero but Wnd. The engine-wide values are read afresh at every step.
@@ -38,13 +47,17 @@ class Tregwin {
     std::int32_t HomeX = 0;
     std::int32_t HomeY = 0;
     Hwnd Owner = 0;
+    // The monitor the window belongs to: the one that held most of it at its registration.
+    TRect Monitor{};
+
+    SlideBounds Bounds() const;
 
   private:
     void FreeSlot();
     void RestoreIfMaximized(std::uint32_t style);
-    popyo::Status StepOutToEdge();
+    popyo::Status StepOutToEdge(const SlideBounds& bounds);
     popyo::Status StepOutToHome();
-    popyo::Status StepIn();
+    popyo::Status StepIn(const SlideBounds& bounds);
 
     WindowSystem* ws_;
     const EngineWide* wide_;

@@ -101,10 +101,27 @@ std::vector<HeldWindow> HeldWindows(const TformPopyonnEngine& engine, SimDesktop
 //   was minimized from maximized and so restores maximized: maximized over the whole
 //   desktop, shown;
 // - else: restored (neither minimized nor maximized), shown, with the size it has
-//   restored, its top-left corner on its home rectangle's, or, when the desktop shows no
-//   part of that rectangle any more, where the rectangle moved onto the desktop would have
-//   it.
+//   restored, its top-left corner on its home rectangle's, or, when no monitor (on one
+//   monitor: the desktop) would show any part of it there, moved onto the nearest by the
+//   least distance.
 // In every case it is no longer topmost.
+TPoint HomeShownSomewhere(const MonitorList& monitors,
+                          const TRect& screen,
+                          const TRect& home,
+                          const TRect& size) {
+    const TPoint origin{home.Left, home.Top};
+    const TRect placed{home.Left, home.Top, Add(home.Left, Width(size)),
+                       Add(home.Top, Height(size))};
+    if (monitors.Count() >= 2) {
+        return OnAnyMonitor(monitors, placed) ? origin
+                                              : PlaceWithin(placed, MonitorFor(monitors, placed));
+    }
+    if (HasNoArea(screen) || HasNoArea(placed) || Intersects(placed, screen)) {
+        return origin;
+    }
+    return PlaceWithin(placed, screen);
+}
+
 void CheckReleased(SimDesktop& sim,
                    const TRect& screen,
                    const std::vector<HeldWindow>& held,
@@ -128,14 +145,21 @@ void CheckReleased(SimDesktop& sim,
             want = {Sub(screen.Left, frame), Sub(screen.Top, frame), Add(screen.Right, frame),
                     Add(screen.Bottom, frame)};
         } else {
-            // A home the desktop no longer shows any part of comes onto it.
-            const TPoint home = (HasNoArea(screen) || Intersects(h.homeRect, screen))
-                                    ? TPoint{h.homeRect.Left, h.homeRect.Top}
-                                    : PlaceWithin(h.homeRect, screen);
             const TRect& size =
                 (h.before.style & kWsMinimize) != 0 ? h.before.normalRect : h.before.rect;
+            const TPoint home = HomeShownSomewhere(sim.Monitors(), screen, h.homeRect, size);
             want = {home.X, home.Y, Add(home.X, Width(size)), Add(home.Y, Height(size))};
             wantMax = 0;
+            // No window is put back where no monitor shows it.
+            const bool lost = sim.Monitors().Count() >= 2
+                                  ? !OnAnyMonitor(sim.Monitors(), want)
+                                  : !HasNoArea(screen) && !Intersects(want, screen);
+            if (!HasNoArea(want) && lost) {
+                Violation(
+                    "after %s, window %#x is put back at %d,%d,%d,%d, where no monitor "
+                    "shows it",
+                    how, h.wnd, want.Left, want.Top, want.Right, want.Bottom);
+            }
         }
         const bool visible = (now.style & kWsVisible) != 0;
         if (now.rect != want || (now.style & kWsMaximize) != wantMax ||
@@ -245,21 +269,28 @@ void CheckSlidesEnd(TformPopyonnEngine& engine, SimDesktop& sim, const TRect& de
         }
         const TRect& r = w.rect;
         bool beyond = false;
-        switch (slot->Edge) {
-            case edLeft:
-                beyond = r.Right <= desk.Left;
-                break;
-            case edTop:
-                beyond = r.Bottom <= desk.Top;
-                break;
-            case edBottom:
-                beyond = r.Top >= desk.Bottom;
-                break;
-            case edRight:
-                beyond = r.Left >= desk.Right;
-                break;
-            default:
-                break;
+        const MonitorList& monitors = sim.Monitors();
+        if (monitors.Count() >= 2 && Width(r) <= Width(slot->Monitor) &&
+            Height(r) <= Height(slot->Monitor)) {
+            // Beyond its monitor's side, or the desktop's: where no monitor shows it.
+            beyond = !OnAnyMonitor(monitors, r);
+        } else {
+            switch (slot->Edge) {
+                case edLeft:
+                    beyond = r.Right <= desk.Left;
+                    break;
+                case edTop:
+                    beyond = r.Bottom <= desk.Top;
+                    break;
+                case edBottom:
+                    beyond = r.Top >= desk.Bottom;
+                    break;
+                case edRight:
+                    beyond = r.Left >= desk.Right;
+                    break;
+                default:
+                    break;
+            }
         }
         if (slot->Status != rsHidden || !beyond) {
             Violation(
@@ -267,6 +298,63 @@ void CheckSlidesEnd(TformPopyonnEngine& engine, SimDesktop& sim, const TRect& de
                 "%d at %d,%d,%d,%d on desktop %d,%d,%d,%d",
                 slot->Wnd, slot->Edge, step, static_cast<long long>(ticks), slot->Status, r.Left,
                 r.Top, r.Right, r.Bottom, desk.Left, desk.Top, desk.Right, desk.Bottom);
+        }
+    }
+}
+
+}  // namespace popyo::fuzz
+
+namespace popyo::fuzz {
+
+std::vector<SlotBefore> SlotsBefore(const TformPopyonnEngine& engine) {
+    std::vector<SlotBefore> before;
+    for (const auto& slot : engine.RegWins) {
+        before.push_back({slot->Wnd, slot->Status, slot->Rect});
+    }
+    return before;
+}
+
+// Only where the engine has read the monitors as they are: after a change the system did
+// not announce, it learns of it within a second.
+void CheckMonitorPlaces(const TformPopyonnEngine& engine,
+                        SimDesktop& sim,
+                        const std::vector<SlotBefore>& before,
+                        bool undisturbed) {
+    const MonitorList& monitors = sim.Monitors();
+    if (monitors.Count() < 2 || !(engine.Wide.Monitors == monitors) ||
+        engine.Wide.DeskRect != BoundingBox(monitors)) {
+        return;
+    }
+    for (const auto& slot : engine.RegWins) {
+        if (slot->Wnd == 0 || slot->Pinned || !sim.Exists(slot->Wnd)) {
+            continue;
+        }
+        const auto was = std::find_if(before.begin(), before.end(),
+                                      [&](const SlotBefore& b) { return b.wnd == slot->Wnd; });
+        if (was == before.end()) {
+            continue;
+        }
+        const TRect& r = sim.RectOf(slot->Wnd);
+        const TRect& m = slot->Monitor;
+        const bool fits = Width(r) <= Width(m) && Height(r) <= Height(m);
+        if (was->status != rsHidden && slot->Status == rsHidden && fits && !HasNoArea(r) &&
+            OnAnyMonitor(monitors, r)) {
+            Violation("window %#x hid at %d,%d,%d,%d, where a monitor shows it", slot->Wnd, r.Left,
+                      r.Top, r.Right, r.Bottom);
+        }
+        // A window maximized again once it is out covers what maximizing covers.
+        const bool maximized = (sim.Window(slot->Wnd).style & kWsMaximize) != 0;
+        if (was->status == rsShowing && slot->Status == rsShown && undisturbed && !maximized &&
+            fits && !HasNoArea(r) && was->rect != slot->Rect && slot->ToHome == 0 &&
+            slot->Bounds().FromMonitor) {
+            const bool sideways = slot->Edge == edLeft || slot->Edge == edRight;
+            const bool within = sideways ? m.Left <= r.Left && r.Right <= m.Right
+                                         : m.Top <= r.Top && r.Bottom <= m.Bottom;
+            if (!within) {
+                Violation("window %#x came out at %d,%d,%d,%d, beyond its monitor %d,%d,%d,%d",
+                          slot->Wnd, r.Left, r.Top, r.Right, r.Bottom, m.Left, m.Top, m.Right,
+                          m.Bottom);
+            }
         }
     }
 }

@@ -57,4 +57,26 @@ void CheckReleased(SimDesktop& sim,
 // running engine with nothing else going on.
 void CheckSlidesEnd(TformPopyonnEngine& engine, SimDesktop& sim, const TRect& desk);
 
+// Where release puts a window of the given size whose home is `home`.
+TPoint HomeShownSomewhere(const MonitorList& monitors,
+                          const TRect& screen,
+                          const TRect& home,
+                          const TRect& size);
+
+// A slot as it stood before a tick.
+struct SlotBefore {
+    Hwnd wnd = 0;
+    Status status = rsNone;
+    TRect rect{};
+};
+std::vector<SlotBefore> SlotsBefore(const TformPopyonnEngine& engine);
+
+// With several monitors, after a tick: a window that fits its monitor and has just hidden
+// lies where no monitor shows it; one that has just come out to its monitor's side lies
+// within that monitor across its edge (checked when no message came between).
+void CheckMonitorPlaces(const TformPopyonnEngine& engine,
+                        SimDesktop& sim,
+                        const std::vector<SlotBefore>& before,
+                        bool undisturbed);
+
 }  // namespace popyo::fuzz

@@ -320,8 +320,11 @@ class Rig {
     // The timer runs only while the engine runs and no dialog is open.
     void Tick() {
         if (engine_.Running() && sim_.timerEnabled) {
+            const std::vector<SlotBefore> before = SlotsBefore(engine_);
+            const int reentries = reentries_;
             engine_.Timer1Timer();
             TraceSlots("tick");
+            CheckMonitorPlaces(engine_, sim_, before, reentries == reentries_);
         }
     }
 
@@ -423,6 +426,10 @@ class Rig {
         if (onScreen_) {
             return;
         }
+        if (in_.ConsumeBool()) {
+            SetMonitors(PickLayout());
+            return;
+        }
         TRect s{0, 0, 1920, 1080};
         switch (Pick(6)) {
             case 0:
@@ -444,6 +451,54 @@ class Rig {
                 break;
         }
         sim_.SetScreen(s);
+        SetDesktopWindows(s);
+    }
+
+    // Several monitors, the primary one at the origin as Windows has it: side by side or
+    // stacked with an offset, three in an L, one at negative coordinates, or any two to
+    // four, overlapping or apart.
+    MonitorList PickLayout() {
+        auto size = [&] {
+            static constexpr TPoint kSizes[] = {
+                {1024, 768}, {1280, 1024}, {1920, 1080}, {2560, 1440}, {1080, 1920}};
+            return kSizes[Pick(5)];
+        };
+        auto at = [](std::int32_t x, std::int32_t y, TPoint s) {
+            return TRect{x, y, x + s.X, y + s.Y};
+        };
+        const TRect p = at(0, 0, size());
+        const std::int32_t offset = in_.ConsumeIntegralInRange(-600, 600);
+        switch (Pick(5)) {
+            case 0:
+                return {p, at(p.Right, offset, size())};
+            case 1:
+                return {p, at(offset, p.Bottom, size())};
+            case 2:
+                return {p, at(p.Right, 0, size()), at(0, p.Bottom, size())};
+            case 3: {
+                const TPoint s = size();
+                return {at(-s.X, offset, s), p};
+            }
+            default: {
+                MonitorList monitors{p};
+                for (std::uint8_t n = Pick(3) + 1; n > 0; --n) {
+                    monitors.Add(at(in_.ConsumeIntegralInRange(-3000, 4000),
+                                    in_.ConsumeIntegralInRange(-2000, 3000), size()));
+                }
+                return monitors;
+            }
+        }
+    }
+
+    void SetMonitors(const MonitorList& monitors) {
+        sim_.SetMonitors(monitors);
+        SetDesktopWindows(BoundingBox(monitors));
+        for (const TRect& m : monitors.All()) {
+            Trace("monitor %d,%d,%d,%d", m.Left, m.Top, m.Right, m.Bottom);
+        }
+    }
+
+    void SetDesktopWindows(const TRect& s) {
         // The shell's desktop window, when there is one, is the one the engine reads.
         if (engine_.DesktopWnd != desktop_ && sim_.Exists(engine_.DesktopWnd)) {
             sim_.Window(engine_.DesktopWnd).rect = s;

@@ -48,12 +48,18 @@ void SimWindowTable::Erase(Hwnd wnd) {
     }
 }
 
-SimDesktop::SimDesktop(TRect screen) {
+SimDesktop::SimDesktop(TRect screen) : monitors_{screen} {
     desktop_ = windows_.Add(SimWindow{"#32769", "", screen, screen, kWsVisible, false, 0});
 }
 
 void SimDesktop::SetScreen(TRect screen) {
     windows_.At(desktop_).rect = screen;
+    monitors_ = MonitorList{screen};
+}
+
+void SimDesktop::SetMonitors(const MonitorList& monitors) {
+    windows_.At(desktop_).rect = BoundingBox(monitors);
+    monitors_ = monitors;
 }
 
 Hwnd SimDesktop::AddWindow(TRect rect,
@@ -276,6 +282,11 @@ std::string SimDesktop::GetClassNameA(Hwnd wnd) {
     Record({CallKind::GetClassNameA, wnd});
     const SimWindow* w = Find(wnd);
     return w != nullptr ? w->className : std::string();
+}
+
+MonitorList SimDesktop::GetMonitors() {
+    Record({CallKind::GetMonitors});
+    return monitors_;
 }
 
 std::optional<TPoint> SimDesktop::GetCursorPos() {

@@ -28,6 +28,7 @@ enum class CallKind : std::uint8_t {
     ShowWindow,
     WindowFromPoint,
     GetAncestor,
+    GetMonitors,
     GetWindow,
     GetClassNameA,
     GetCursorPos,
@@ -125,7 +126,11 @@ class SimDesktop final : public WindowSystem {
     const TRect& RectOf(Hwnd wnd) const { return windows_.At(wnd).rect; }
     std::int32_t LeftOf(Hwnd wnd) const { return windows_.At(wnd).rect.Left; }
     std::int32_t TopOf(Hwnd wnd) const { return windows_.At(wnd).rect.Top; }
+    // One monitor, the whole screen.
     void SetScreen(TRect screen);
+    // Several monitors; the desktop window spans their bounding box.
+    void SetMonitors(const MonitorList& monitors);
+    const MonitorList& Monitors() const { return monitors_; }
 
     Hwnd foreground = 0;
     TPoint cursor{};
@@ -184,6 +189,7 @@ class SimDesktop final : public WindowSystem {
     Hwnd GetWindow(Hwnd wnd, std::uint32_t cmd) override;
     std::string GetClassNameA(Hwnd wnd) override;
     std::optional<TPoint> GetCursorPos() override;
+    MonitorList GetMonitors() override;
     std::int16_t GetKeyState(std::int32_t virtualKey) override;
     std::int32_t GetSystemMetrics(std::int32_t index) override;
     void SetForegroundWindow(Hwnd wnd) override;
@@ -216,6 +222,7 @@ class SimDesktop final : public WindowSystem {
 
     SimWindowTable windows_;
     Hwnd desktop_;
+    MonitorList monitors_;
     std::uint64_t zCounter_ = 0;
 };
 

@@ -43,6 +43,7 @@ class Win32WindowSystem final : public WindowSystem {
     Hwnd GetWindow(Hwnd wnd, std::uint32_t cmd) override;
     std::string GetClassNameA(Hwnd wnd) override;
     std::optional<TPoint> GetCursorPos() override;
+    MonitorList GetMonitors() override;
     std::int16_t GetKeyState(std::int32_t virtualKey) override;
     std::int32_t GetSystemMetrics(std::int32_t index) override;
     void SetForegroundWindow(Hwnd wnd) override;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/Geometry.h"
+#include "platform/Monitors.h"
 
 namespace popyo {
 
@@ -88,6 +89,8 @@ class WindowSystem {
     // Empty when the window is gone.
     virtual std::string GetClassNameA(Hwnd wnd) = 0;
     virtual std::optional<TPoint> GetCursorPos() = 0;
+    // EnumDisplayMonitors and GetMonitorInfo: each monitor's rectangle.
+    virtual MonitorList GetMonitors() = 0;
     // Negative while the key or mouse button is down, system-wide.
     virtual std::int16_t GetKeyState(std::int32_t virtualKey) = 0;
     virtual std::int32_t GetSystemMetrics(std::int32_t index) = 0;
