@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -316,6 +317,12 @@ TEST(MonitorList, WhichMonitorARectangleBelongsTo) {
     EXPECT_FALSE(OnAnyMonitor(m, {0, 1080, 1920, 1440}));
     EXPECT_EQ(BoundingBox(m), (TRect{0, 0, 4480, 1440}));
     EXPECT_EQ(MonitorFor(MonitorList{}, {0, 0, 1, 1}), TRect{});
+    // Found by the fuzzer: the overlap of two rectangles that span the whole range is larger
+    // than a signed 64-bit product holds.
+    constexpr std::int32_t kLo = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t kHi = std::numeric_limits<std::int32_t>::max();
+    const MonitorList huge{{kLo, kLo, kHi, kHi}, {0, 0, 10, 10}};
+    EXPECT_EQ(MonitorFor(huge, {kLo, kLo, kHi, kHi}), (TRect{kLo, kLo, kHi, kHi}));
 }
 
 }  // namespace
