@@ -167,6 +167,15 @@ TEST(PopyctlParse, HelpListsEveryVerbAndHowToNameThings) {
     EXPECT_NE(run.output.find("RULES"), std::string::npos) << run.output;
 }
 
+// The installer and support requests rely on this line: the name, one space, the version.
+TEST(PopyctlParse, VersionIsOneLineWithTheBuildsVersion) {
+    const ParseOutcome out = ParseCommandLine({"--version"});
+    EXPECT_FALSE(out.command.has_value());
+    EXPECT_EQ(out.exitCode, kExitOk);
+    EXPECT_EQ(out.output, std::string("popyctl ") + POPYO_VERSION + "\n");
+    EXPECT_TRUE(out.error.empty());
+}
+
 TEST(PopyctlWords, NameStatusEdgeAndClassifyCodes) {
     const char* const statuses[] = {"not registered", "hiding", "leaving",   "showing",
                                     "hidden",         "shown",  "minimized", "status 7"};

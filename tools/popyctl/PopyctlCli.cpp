@@ -228,6 +228,7 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
         "and queries them.",
         "popyctl"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("popyctl ") + POPYO_VERSION);
     app.footer(kFooter);
     RawArgs raw;
     std::vector<std::pair<CLI::App*, const VerbRow*>> verbs;
@@ -258,6 +259,10 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
     } catch (const CLI::CallForHelp&) {
         ParseOutcome out;
         out.output = app.help();
+        return out;
+    } catch (const CLI::CallForVersion& e) {
+        ParseOutcome out;
+        out.output = std::string(e.what()) + "\n";
         return out;
     } catch (const CLI::ParseError& e) {
         return UsageFailure(e.what());
