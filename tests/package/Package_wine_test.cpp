@@ -4,6 +4,7 @@
 // prefix, and each brings the installation into the state it starts from.
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -280,6 +281,59 @@ class StubbornEngineWindow {
     HWND wnd_ = nullptr;
 };
 
+// ---- The uninstaller's pages, driven as a user clicks through them ----
+
+HWND FindChildOfClass(HWND parent, const wchar_t* className) {
+    struct Search {
+        const wchar_t* className;
+        HWND found;
+    } search{className, nullptr};
+    ::EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            if (ClassName(child) == s->className && ::IsWindowVisible(child)) {
+                s->found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The installer's or uninstaller's main window, by the start of its caption.
+HWND FindWizard(std::wstring_view caption) {
+    struct Search {
+        std::wstring_view caption;
+        HWND found;
+    } search{caption, nullptr};
+    ::EnumWindows(
+        [](HWND wnd, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            if (ClassName(wnd) == L"#32770" && ::IsWindowVisible(wnd) &&
+                WindowText(wnd).starts_with(s->caption)) {
+                s->found = wnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The main window's button with id 1 is "Next", "Uninstall" or "Close" by page.
+void PressNext(HWND wizard) {
+    ::PostMessageW(::GetDlgItem(wizard, IDOK), BM_CLICK, 0, 0);
+}
+
+// Check boxes of the components tree: state image 2 is ticked, 1 not.
+UINT TickState(HWND tree, HTREEITEM item) {
+    const auto state = SendWithTimeout(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item),
+                                       TVIS_STATEIMAGEMASK);
+    return static_cast<UINT>(state.value_or(0)) >> 12;
+}
+
 // ---- The fixture ----
 
 class Package : public ::testing::Test {
@@ -472,6 +526,60 @@ TEST_F(Package, SilentUninstallRemovesEverythingButTheSettings) {
     EXPECT_EQ(QueryRegistry(kUninstallKey).exitCode, DWORD{1});
     // The user's file keeps its folder.
     EXPECT_EQ(ReadBytes(SettingsFile(dir)), kSettings);
+}
+
+TEST_F(Package, UninstallWithAlsoRemoveMySettingsTickedLeavesNoFolder) {
+    EnsureInstalled();
+    const fs::path dir = DefaultInstallDir();
+    const std::vector<fs::path> userFiles = {
+        SettingsFile(dir),
+        dir / (L"PopyoE_" + UserName() + L".dat.tmp"),
+        dir / (L"PopyoTray_" + UserName() + L".toml"),
+    };
+    for (const fs::path& file : userFiles) {
+        WriteBytes(file, "mine");
+    }
+    Process uninstaller = Process::Launch(dir / L"uninstall.exe");
+    HWND wizard = nullptr;
+    ASSERT_TRUE(
+        PollUntil([&] { return (wizard = FindWizard(L"PopyonnEngine Uninstall")); }, kStartTimeout))
+        << "no uninstaller window";
+    PressNext(wizard);
+
+    HWND tree = nullptr;
+    ASSERT_TRUE(PollUntil([&] { return (tree = FindChildOfClass(wizard, L"SysTreeView32")); },
+                          kReplyTimeout))
+        << "no components page";
+    const auto item = [&](WPARAM which, HTREEITEM from) {
+        return reinterpret_cast<HTREEITEM>(
+            SendWithTimeout(tree, TVM_GETNEXTITEM, which, reinterpret_cast<LPARAM>(from))
+                .value_or(0));
+    };
+    const HTREEITEM program = item(TVGN_ROOT, nullptr);
+    const HTREEITEM settings = item(TVGN_NEXT, program);
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(TickState(tree, settings), 1u) << "removing the settings must be a choice";
+    SendWithTimeout(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(settings));
+    ::PostMessageW(tree, WM_KEYDOWN, VK_SPACE, 0);
+    ::PostMessageW(tree, WM_KEYUP, VK_SPACE, 0);
+    ASSERT_TRUE(PollUntil([&] { return TickState(tree, settings) == 2; }, kReplyTimeout));
+    PressNext(wizard);
+
+    ASSERT_TRUE(
+        PollUntil([] { return QueryRegistry(kUninstallKey).exitCode == DWORD{1}; }, kSetupTimeout))
+        << "the uninstall entry is still there";
+    // The last page: "Close".
+    PollUntil(
+        [&] {
+            PressNext(wizard);
+            return !::IsWindow(wizard);
+        },
+        kReplyTimeout);
+    EXPECT_FALSE(::IsWindow(wizard));
+    for (const fs::path& file : userFiles) {
+        EXPECT_FALSE(fs::exists(file)) << file.string();
+    }
+    EXPECT_FALSE(fs::exists(dir));
 }
 
 TEST_F(Package, IntoAFolderOfOnesOwnAndOutAgainLeavingNothingButOthersFiles) {
