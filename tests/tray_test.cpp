@@ -314,8 +314,16 @@ TEST(TrayHoldings, TakingAgainKeepsTheFirstHomeAndLettingGoForgets) {
     holdings.Take(first);
     EXPECT_FALSE(holdings.IsLetGo(5));
     holdings.LetGo(5);
-    holdings.ForgetGone([](Hwnd) { return false; });
+    holdings.Take(HeldWindow(6, "x", edTop));
+    holdings.Take(HeldWindow(7, "y", edTop));
+    // 5 and 6 still exist, but the engine holds only 7 now.
+    holdings.Prune([](Hwnd) { return true; }, [](Hwnd h) { return h == 7; });
+    EXPECT_TRUE(holdings.IsLetGo(5));
+    ASSERT_EQ(holdings.All().size(), 1u);
+    EXPECT_EQ(holdings.All()[0].handle, 7u);
+    holdings.Prune([](Hwnd) { return false; }, [](Hwnd) { return true; });
     EXPECT_FALSE(holdings.IsLetGo(5));
+    EXPECT_TRUE(holdings.Empty());
 }
 
 TEST(TrayHoldings, AChangedRuleSetKeepsMovesOrReleasesWhatRulesTook) {

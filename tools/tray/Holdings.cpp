@@ -26,6 +26,20 @@ void Holdings::Drop(Hwnd handle) {
     std::erase_if(held_, [&](const Held& h) { return h.handle == handle; });
 }
 
+void Holdings::SetRule(Hwnd handle, std::optional<frontend::Rule> rule) {
+    const auto it = std::ranges::find(held_, handle, &Held::handle);
+    if (it != held_.end()) {
+        it->rule = std::move(rule);
+    }
+}
+
+void Holdings::SetTitle(Hwnd handle, std::string title) {
+    const auto it = std::ranges::find(held_, handle, &Held::handle);
+    if (it != held_.end()) {
+        it->title = std::move(title);
+    }
+}
+
 void Holdings::LetGo(Hwnd handle) {
     Drop(handle);
     if (std::ranges::find(letGo_, handle) == letGo_.end()) {

@@ -35,12 +35,18 @@ class Holdings {
     // that a rule does not take back at once what the user just let go.
     void LetGo(Hwnd handle);
     bool IsLetGo(Hwnd handle) const;
-    template <class Alive>
-    void ForgetGone(Alive alive) {
-        std::erase_if(held_, [&](const Held& h) { return !alive(h.handle); });
-        std::erase_if(letGo_, [&](Hwnd h) { return !alive(h); });
+    // The rule that holds a window from now on, after the rules changed.
+    void SetRule(Hwnd handle, std::optional<frontend::Rule> rule);
+    void SetTitle(Hwnd handle, std::string title);
+
+    // Forgets windows that are gone, and held windows the engine no longer holds (released
+    // by another front-end, or lost with the engine).
+    template <class Exists, class Registered>
+    void Prune(Exists exists, Registered registered) {
+        std::erase_if(held_,
+                      [&](const Held& h) { return !exists(h.handle) || !registered(h.handle); });
+        std::erase_if(letGo_, [&](Hwnd h) { return !exists(h); });
     }
-    void ForgetLetGo() { letGo_.clear(); }
 
   private:
     std::vector<Held> held_;

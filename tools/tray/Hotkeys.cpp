@@ -8,6 +8,9 @@
 namespace popyo::tray {
 namespace {
 
+// Texts start as std::string rather than a literal: GCC 12 warns falsely (-Wrestrict) on a
+// literal followed by a temporary string.
+
 struct Name {
     std::string_view text;
     std::uint32_t code;
@@ -98,17 +101,17 @@ std::string KeyName(std::uint32_t key) {
         return std::string(1, static_cast<char>(key));
     }
     if (key >= kF1 && key <= kF24) {
-        return "F" + std::to_string(key - kF1 + 1);
+        return std::string("F") + std::to_string(key - kF1 + 1);
     }
     if (key >= kNumpad0 && key <= kNumpad0 + 9) {
-        return "Num" + std::to_string(key - kNumpad0);
+        return std::string("Num") + std::to_string(key - kNumpad0);
     }
     for (const Name& name : kKeys) {
         if (name.code == key) {
             return std::string(name.text);
         }
     }
-    return "VK" + std::to_string(key);
+    return std::string("VK") + std::to_string(key);
 }
 
 HotkeyParse Bad(std::string error) {
@@ -135,7 +138,7 @@ std::string ActionWords(HotkeyAction action) {
     if (action == HotkeyAction::ReleaseAll) {
         return "release every window";
     }
-    return "tuck or release at the " + std::string(ActionName(action)) + " edge";
+    return std::string("tuck or release at the ") + std::string(ActionName(action)) + " edge";
 }
 
 Edge ActionEdge(HotkeyAction action) {
@@ -157,26 +160,27 @@ HotkeyParse ParseHotkey(std::string_view text) {
     for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
         const auto modifier = Lookup(kModifiers, parts[i]);
         if (!modifier) {
-            return Bad(parts[i].empty() ? "empty part in hotkey '" + std::string(text) + "'"
-                                        : "unknown modifier '" + std::string(parts[i]) +
-                                              "' (use Ctrl, Alt, Shift, Win)");
+            return Bad(parts[i].empty()
+                           ? std::string("empty part in hotkey '") + std::string(text) + "'"
+                           : std::string("unknown modifier '") + std::string(parts[i]) +
+                                 "' (use Ctrl, Alt, Shift, Win)");
         }
         if (hotkey.modifiers & *modifier) {
-            return Bad("modifier '" + std::string(parts[i]) + "' given twice");
+            return Bad(std::string("modifier '") + std::string(parts[i]) + "' given twice");
         }
         hotkey.modifiers |= *modifier;
     }
     const std::string_view last = parts.back();
     const auto key = KeyCode(last);
     if (!key) {
-        return Bad(last.empty() ? "no key in hotkey '" + std::string(text) + "'"
-                                : "unknown key '" + std::string(last) + "'");
+        return Bad(last.empty() ? std::string("no key in hotkey '") + std::string(text) + "'"
+                                : std::string("unknown key '") + std::string(last) + "'");
     }
     hotkey.key = *key;
     // A letter or an arrow alone, or with Shift only, would be taken from every program.
     const bool functionKey = (*key >= kF1 && *key <= kF24) || *key == kPause;
     if ((hotkey.modifiers & ~kModShift) == 0 && !functionKey) {
-        return Bad("hotkey '" + std::string(text) + "' needs Ctrl, Alt or Win");
+        return Bad(std::string("hotkey '") + std::string(text) + "' needs Ctrl, Alt or Win");
     }
     return {hotkey, {}};
 }

@@ -12,6 +12,9 @@
 namespace popyo::tray {
 namespace {
 
+// Texts start as std::string rather than a literal: GCC 12 warns falsely (-Wrestrict) on a
+// literal followed by a temporary string.
+
 using frontend::Rule;
 using frontend::WindowMatch;
 
@@ -47,11 +50,13 @@ std::optional<Edge> EdgeNamed(std::string_view name) {
 const std::string* StringAt(const toml::key& key, const toml::node& node, Faults& faults) {
     const auto* value = node.as_string();
     if (value == nullptr) {
-        faults.Add(node.source(), "'" + std::string(key.str()) + "' must be a string in quotes");
+        faults.Add(node.source(),
+                   std::string("'") + std::string(key.str()) + "' must be a string in quotes");
         return nullptr;
     }
     if (value->get().empty()) {
-        faults.Add(node.source(), "'" + std::string(key.str()) + "' must not be empty");
+        faults.Add(node.source(),
+                   std::string("'") + std::string(key.str()) + "' must not be empty");
         return nullptr;
     }
     return &value->get();
@@ -90,7 +95,7 @@ std::optional<Rule> ReadWindow(const toml::table& entry, Faults& faults) {
             ok = ok && text != nullptr;
             *field = text != nullptr ? std::optional(*text) : std::nullopt;
         } else {
-            faults.Add(key.source(), "unknown key '" + std::string(key.str()) +
+            faults.Add(key.source(), std::string("unknown key '") + std::string(key.str()) +
                                          "' in a [[window]] entry (use edge, class, title, "
                                          "title_contains, exe)");
             ok = false;
@@ -167,13 +172,13 @@ void ReadHotkeys(const toml::node& node, TrayConfig& config, Faults& faults) {
     for (const auto& [key, value] : *table) {
         const auto action = ActionNamed(key.str());
         if (!action) {
-            faults.Add(key.source(), "unknown hotkey '" + std::string(key.str()) +
+            faults.Add(key.source(), std::string("unknown hotkey '") + std::string(key.str()) +
                                          "' (use left, top, bottom, right, release_all)");
             continue;
         }
         const auto* text = value.as_string();
         if (text == nullptr) {
-            faults.Add(value.source(), "hotkey '" + std::string(key.str()) +
+            faults.Add(value.source(), std::string("hotkey '") + std::string(key.str()) +
                                            "' must be a string in quotes, such as "
                                            "\"Ctrl+Alt+Shift+Left\"");
             continue;
@@ -212,7 +217,7 @@ RulesParse ParseRulesFile(std::string_view text) {
         } else if (key.str() == "hotkeys") {
             ReadHotkeys(node, config, faults);
         } else {
-            faults.Add(key.source(), "unknown key '" + std::string(key.str()) +
+            faults.Add(key.source(), std::string("unknown key '") + std::string(key.str()) +
                                          "' (use [hotkeys] and [[window]])");
         }
     }
@@ -223,8 +228,8 @@ RulesParse ParseRulesFile(std::string_view text) {
 }
 
 std::string FormatRulesError(std::string_view fileName, const RulesError& error) {
-    return std::string(fileName) + ", line " + std::to_string(error.line) + ", column " +
-           std::to_string(error.column) + ": " + error.reason;
+    return std::string(fileName) + std::string(", line ") + std::to_string(error.line) +
+           ", column " + std::to_string(error.column) + ": " + error.reason;
 }
 
 std::string_view RulesTemplate() {

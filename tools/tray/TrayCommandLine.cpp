@@ -3,8 +3,12 @@
 namespace popyo::tray {
 namespace {
 
+// Texts start as std::string rather than a literal: GCC 12 warns falsely (-Wrestrict) on a
+// literal followed by a temporary string.
+
 TrayCommandLine Bad(std::string error) {
-    return {std::nullopt, "PopyonnTray: " + std::move(error) + " (see PopyonnTray --help)"};
+    return {std::nullopt,
+            std::string("PopyonnTray: ") + std::move(error) + " (see PopyonnTray --help)"};
 }
 
 }  // namespace

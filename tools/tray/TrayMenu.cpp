@@ -3,6 +3,9 @@
 namespace popyo::tray {
 namespace {
 
+// Texts start as std::string rather than a literal: GCC 12 warns falsely (-Wrestrict) on a
+// literal followed by a temporary string.
+
 constexpr const char* kEdgeWords[] = {"", "left", "top", "bottom", "right"};
 constexpr const char* kTuckWords[] = {"", "&Left", "&Top", "&Bottom", "&Right"};
 
@@ -75,8 +78,8 @@ std::string TooltipText(std::size_t held) {
     if (held == 0) {
         return "PopyonnEngine: no windows tucked away";
     }
-    return "PopyonnEngine: " + std::to_string(held) + (held == 1 ? " window" : " windows") +
-           " tucked away";
+    return std::string("PopyonnEngine: ") + std::to_string(held) +
+           (held == 1 ? " window" : " windows") + " tucked away";
 }
 
 std::string MenuTitle(std::string_view title, std::size_t maxChars) {
