@@ -179,9 +179,7 @@ Section "${PRODUCT}" SecProgram
     ; upgrade leaves them as they are.
     File "${STAGE}/PopyonnEngine.exe"
     File "${STAGE}/popyctl.exe"
-    !if /FileExists "${STAGE}/${TRAY_EXE}"
-        File "${STAGE}/${TRAY_EXE}"
-    !endif
+    File "${STAGE}/${TRAY_EXE}"
     File "${STAGE}/README.txt"
     File "${STAGE}/rules-example.toml"
     WriteUninstaller "$INSTDIR\uninstall.exe"

@@ -15,11 +15,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 readonly kFolder=PopyonnEngine
 # The release's files, in the order the zip holds them.
-kExecutables=(PopyonnEngine.exe popyctl.exe)
-# Until the tray is part of the build.
-if [[ -f "${POPYO_TRAY_DIR:-/nonexistent}/PopyonnTray.exe" ]]; then
-    kExecutables=(PopyonnTray.exe "${kExecutables[@]}")
-fi
+readonly kExecutables=(PopyonnTray.exe PopyonnEngine.exe popyctl.exe)
 readonly kDocuments=(README.txt rules-example.toml)
 # 1980-01-01, the earliest time a zip entry can hold.
 readonly kZipEpoch=315532800

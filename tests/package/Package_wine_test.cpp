@@ -1,7 +1,8 @@
-// The installer as a user meets it, under Wine in a prefix of its own: a silent install with
-// its files, shortcut and uninstall entry, the versions the installed programs carry, an
-// upgrade over a running installation, and a silent uninstall. The tests run in order in one
-// prefix, and each brings the installation into the state it starts from.
+// The packages as a user meets them, under Wine in a prefix of its own: a silent install with
+// its files, shortcut and uninstall entry, the versions the installed programs carry, the
+// installer's pages ending with the tray started, upgrades over a running installation,
+// uninstalls, and the portable copy run from wherever it was unzipped. The tests run in order
+// in one prefix, and each brings the installation into the state it starts from.
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
@@ -45,8 +46,15 @@ constexpr char kSettings[] =
 
 // What the installer puts in the installation folder, the user's files apart.
 const wchar_t* const kInstalledFiles[] = {
-    L"PopyonnEngine.exe", L"popyctl.exe", L"README.txt", L"rules-example.toml", L"uninstall.exe",
+    L"PopyonnTray.exe", L"PopyonnEngine.exe",  L"popyctl.exe",
+    L"README.txt",      L"rules-example.toml", L"uninstall.exe",
 };
+
+// The tray takes the test window to the left edge by its title.
+constexpr char kRules[] = "[[window]]\nedge = \"left\"\ntitle = \"PkgW1\"\n";
+constexpr wchar_t kTrayClass[] = L"PopyonnTrayWindow";
+// --exit waits up to 10 s for the tray; the Wine process start comes on top.
+constexpr milliseconds kTrayExitTimeout{20000};
 
 bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -72,10 +80,31 @@ fs::path ShortcutFile() {
     return KnownFolder(FOLDERID_Programs) / L"PopyonnEngine.lnk";
 }
 
+fs::path FromEnvironment(const wchar_t* name) {
+    const wchar_t* value = ::_wgetenv(name);
+    return value != nullptr ? fs::path(value) : fs::path();
+}
+
 fs::path SetupExe() {
-    const wchar_t* dir = ::_wgetenv(L"POPYO_PACKAGE_DIR");
-    return fs::path(dir != nullptr ? dir : L"") /
+    return FromEnvironment(L"POPYO_PACKAGE_DIR") /
            (std::wstring(L"PopyonnEngine-") + kVersion + L"-setup.exe");
+}
+
+// The zip's PopyonnEngine folder, unzipped by the script that runs this test.
+fs::path PortableDir() {
+    return FromEnvironment(L"POPYO_PORTABLE_DIR");
+}
+
+fs::path SettingsFile(const fs::path& dir) {
+    return dir / (L"PopyoE_" + UserName() + L".dat");
+}
+
+fs::path RulesFile(const fs::path& dir) {
+    return dir / (L"PopyoTray_" + UserName() + L".toml");
+}
+
+std::wstring Quoted(const fs::path& path) {
+    return L"\"" + path.wstring() + L"\"";
 }
 
 std::optional<std::string> ReadBytes(const fs::path& path) {
@@ -104,6 +133,35 @@ void WriteBytes(const fs::path& path, std::string_view bytes) {
         ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
         written == bytes.size())
         << "cannot write " << path.string();
+}
+
+// A process this test did not start, such as the engine the tray starts, known by a window.
+OwnedHandle OwnerOf(HWND wnd) {
+    return OwnedHandle(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                     WindowProcessId(wnd)));
+}
+
+bool Ended(const OwnedHandle& process) {
+    return process && ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+}
+
+fs::path ImagePath(const OwnedHandle& process) {
+    wchar_t path[MAX_PATH];
+    DWORD size = MAX_PATH;
+    if (!process || !::QueryFullProcessImageNameW(process.get(), 0, path, &size)) {
+        return {};
+    }
+    return fs::path(std::wstring(path, size));
+}
+
+HWND FindTrayWindow() {
+    return ::FindWindowW(kTrayClass, nullptr);
+}
+
+HWND WaitForAnyEngineWindow() {
+    HWND wnd = nullptr;
+    PollUntil([&] { return (wnd = FindEngineWindow()) != nullptr; }, kStartTimeout);
+    return wnd;
 }
 
 std::optional<DWORD> ExitCode(Process& process, milliseconds timeout) {
@@ -281,7 +339,7 @@ class StubbornEngineWindow {
     HWND wnd_ = nullptr;
 };
 
-// ---- The uninstaller's pages, driven as a user clicks through them ----
+// ---- The wizards' pages, driven as a user clicks through them ----
 
 HWND FindChildOfClass(HWND parent, const wchar_t* className) {
     struct Search {
@@ -327,11 +385,62 @@ void PressNext(HWND wizard) {
     ::PostMessageW(::GetDlgItem(wizard, IDOK), BM_CLICK, 0, 0);
 }
 
+HWND FindButton(HWND wizard, std::wstring_view text) {
+    struct Search {
+        std::wstring_view text;
+        HWND found;
+    } search{text, nullptr};
+    ::EnumChildWindows(
+        wizard,
+        [](HWND child, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            if (ClassName(child) == L"Button" && ::IsWindowVisible(child) &&
+                WindowText(child) == s->text) {
+                s->found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The components page's tree, its items in order.
+struct ComponentsPage {
+    HWND tree = nullptr;
+    std::vector<HTREEITEM> items;
+};
+
+ComponentsPage WaitForComponentsPage(HWND wizard) {
+    ComponentsPage page;
+    PollUntil([&] { return (page.tree = FindChildOfClass(wizard, L"SysTreeView32")); },
+              kStartTimeout);
+    const auto next = [&](WPARAM which, HTREEITEM from) {
+        return reinterpret_cast<HTREEITEM>(
+            SendWithTimeout(page.tree, TVM_GETNEXTITEM, which, reinterpret_cast<LPARAM>(from))
+                .value_or(0));
+    };
+    for (HTREEITEM item = next(TVGN_ROOT, nullptr); item != nullptr && page.tree != nullptr;
+         item = next(TVGN_NEXT, item)) {
+        page.items.push_back(item);
+    }
+    return page;
+}
+
 // Check boxes of the components tree: state image 2 is ticked, 1 not.
 UINT TickState(HWND tree, HTREEITEM item) {
     const auto state = SendWithTimeout(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item),
                                        TVIS_STATEIMAGEMASK);
     return static_cast<UINT>(state.value_or(0)) >> 12;
+}
+
+// As the keyboard does it: select the item, press space.
+bool Toggle(HWND tree, HTREEITEM item) {
+    const UINT before = TickState(tree, item);
+    SendWithTimeout(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    ::PostMessageW(tree, WM_KEYDOWN, VK_SPACE, 0);
+    ::PostMessageW(tree, WM_KEYUP, VK_SPACE, 0);
+    return PollUntil([&] { return TickState(tree, item) != before; }, kReplyTimeout);
 }
 
 // ---- The fixture ----
@@ -344,7 +453,18 @@ class Package : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(fs::exists(SetupExe())) << "no installer at " << SetupExe().string();
         ASSERT_EQ(FindEngineWindow(), nullptr) << "an engine from elsewhere is still running";
+        ASSERT_EQ(FindTrayWindow(), nullptr) << "a tray from elsewhere is still running";
         ASSERT_TRUE(MoveCursorTo(kAway));
+    }
+
+    // A test that failed half-way must not leave the next one a running tray or engine.
+    void TearDown() override {
+        for (HWND wnd : {FindTrayWindow(), FindEngineWindow()}) {
+            if (wnd != nullptr) {
+                ::PostMessageW(wnd, WM_CLOSE, 0, 0);
+                PollUntil([&] { return !::IsWindow(wnd); }, kTrayExitTimeout);
+            }
+        }
     }
 
     static void Install(const std::wstring& args = L"/S") {
@@ -368,41 +488,81 @@ class Package : public ::testing::Test {
             << "the uninstall entry is still there";
     }
 
-    static fs::path SettingsFile(const fs::path& dir) {
-        return dir / (L"PopyoE_" + UserName() + L".dat");
-    }
-
-    // The installed engine, running with a window of another program tucked away at the left
-    // edge: what an upgrade or an uninstall finds.
-    void HoldWindowWithInstalledEngine(const fs::path& dir) {
-        WriteBytes(SettingsFile(dir), kSettings);
+    void OpenTestWindow() {
         windows_.emplace(std::vector<ForeignWindows::Wanted>{{L"PkgW1", kHome}});
         held_ = (*windows_)[0];
-        engine_ = Process::Launch(dir / L"PopyonnEngine.exe");
-        const HWND engineWnd = WaitForEngineWindow(engine_.value());
-        ASSERT_NE(engineWnd, nullptr) << "the installed engine did not start";
-        ASSERT_EQ(SendWithTimeout(engineWnd, EM_REGISTER, HandleParam(held_), edLeft), LRESULT{0});
-        ASSERT_TRUE(PollUntil(
+    }
+
+    void ExpectHeldWindowTuckedAway(HWND engineWnd) const {
+        EXPECT_TRUE(PollUntil(
             [&] {
                 return SendWithTimeout(engineWnd, EM_GETSTATUS, HandleParam(held_), 0) ==
                        LRESULT{rsHidden};
             },
             kSlideTimeout))
             << "the window did not slide away";
-        ASSERT_LE(WindowRect(held_).right, 0);
+        EXPECT_LE(WindowRect(held_).right, 0);
     }
 
-    // Everything that ran before has ended, nothing new runs, and the window is home.
-    void ExpectAllEndedAndWindowHome() {
-        EXPECT_FALSE(engine_.value().Running()) << "the engine from before still runs";
+    // The installed tray, holding a window its rule took: what an upgrade or an uninstall
+    // usually finds. The engine it brought up is the installation's own.
+    void HoldWindowWithInstalledTray(const fs::path& dir) {
+        WriteBytes(SettingsFile(dir), kSettings);
+        WriteBytes(RulesFile(dir), kRules);
+        OpenTestWindow();
+        started_ = Process::Launch(dir / L"PopyonnTray.exe");
+        const HWND engineWnd = WaitForAnyEngineWindow();
+        ASSERT_NE(engineWnd, nullptr) << "the installed tray brought up no engine";
+        engine_ = OwnerOf(engineWnd);
+        ASSERT_EQ(ImagePath(engine_), dir / L"PopyonnEngine.exe");
+        ExpectHeldWindowTuckedAway(engineWnd);
+    }
+
+    // The installed engine alone, as popyctl or another front-end runs it.
+    void HoldWindowWithInstalledEngine(const fs::path& dir) {
+        WriteBytes(SettingsFile(dir), kSettings);
+        OpenTestWindow();
+        started_ = Process::Launch(dir / L"PopyonnEngine.exe");
+        const HWND engineWnd = WaitForEngineWindow(started_.value());
+        ASSERT_NE(engineWnd, nullptr) << "the installed engine did not start";
+        engine_ = OwnerOf(engineWnd);
+        ASSERT_EQ(SendWithTimeout(engineWnd, EM_REGISTER, HandleParam(held_), edLeft), LRESULT{0});
+        ExpectHeldWindowTuckedAway(engineWnd);
+    }
+
+    // What ran before has ended, nothing new runs, and the window is home.
+    void ExpectAllEndedAndWindowHome() const {
+        EXPECT_TRUE(Ended(engine_)) << "the engine from before still runs";
+        EXPECT_FALSE(started_.value().Running()) << "the program started before still runs";
         EXPECT_EQ(FindEngineWindow(), nullptr);
+        EXPECT_EQ(FindTrayWindow(), nullptr);
         EXPECT_TRUE(SameRect(WindowRect(held_), kHome))
             << "the window is at " << WindowRect(held_).left << "," << WindowRect(held_).top;
     }
 
+    // The tray of `dir` and the engine beside it run, with the engine's settings file
+    // written beside it; `--exit` then ends both.
+    static void ExpectTrayAndEngineRunFrom(const fs::path& dir) {
+        const HWND engineWnd = WaitForAnyEngineWindow();
+        ASSERT_NE(engineWnd, nullptr) << "the tray brought up no engine";
+        const OwnedHandle engine = OwnerOf(engineWnd);
+        EXPECT_EQ(ImagePath(engine), dir / L"PopyonnEngine.exe");
+        ASSERT_TRUE(PollUntil([] { return FindTrayWindow() != nullptr; }, kStartTimeout));
+        EXPECT_EQ(ImagePath(OwnerOf(FindTrayWindow())), dir / L"PopyonnTray.exe");
+        // The first start writes it: the folder is the user's to write.
+        EXPECT_TRUE(PollUntil([&] { return fs::exists(SettingsFile(dir)); }, kStartTimeout));
+
+        const ConsoleResult exit =
+            RunConsole(dir / L"PopyonnTray.exe", L"--exit", kTrayExitTimeout);
+        EXPECT_EQ(exit.exitCode, DWORD{0}) << exit.err;
+        EXPECT_TRUE(PollUntil([&] { return Ended(engine); }, kStartTimeout));
+        EXPECT_EQ(FindTrayWindow(), nullptr);
+    }
+
     std::optional<ForeignWindows> windows_;
     HWND held_ = nullptr;
-    std::optional<Process> engine_;
+    std::optional<Process> started_;
+    OwnedHandle engine_;
 };
 
 // ---- Installing ----
@@ -458,6 +618,7 @@ TEST_F(Package, EveryShippedProgramCarriesTheOneVersion) {
         const wchar_t* description;
     };
     const Case kCases[] = {
+        {dir / L"PopyonnTray.exe", L"PopyonnEngine tray"},
         {dir / L"PopyonnEngine.exe", L"PopyonnEngine window server"},
         {dir / L"popyctl.exe", L"PopyonnEngine command-line front-end"},
         {SetupExe(), L"PopyonnEngine setup"},
@@ -474,21 +635,86 @@ TEST_F(Package, EveryShippedProgramCarriesTheOneVersion) {
                                    std::to_wstring(HIWORD(info->fixedLs));
         EXPECT_EQ(fixed, kVersion) << c.exe.string();
     }
-    const ConsoleResult popyctl = RunConsole(dir / L"popyctl.exe", L"--version");
-    EXPECT_EQ(popyctl.exitCode, DWORD{0});
-    EXPECT_EQ(popyctl.out, "popyctl " + Narrow(kVersion) + "\n");
+    const std::string version = Narrow(kVersion);
+    const std::pair<const wchar_t*, std::string> kSays[] = {
+        {L"popyctl.exe", "popyctl " + version + "\n"},
+        {L"PopyonnTray.exe", "PopyonnTray " + version + "\n"},
+    };
+    for (const auto& [exe, says] : kSays) {
+        const ConsoleResult r = RunConsole(dir / exe, L"--version");
+        EXPECT_EQ(r.exitCode, DWORD{0}) << Narrow(exe);
+        EXPECT_EQ(r.out, says);
+    }
+}
+
+// The pages a user clicks through, over the installation already there: the folder offered
+// is the per-user one, "Start with Windows" is ticked, and the last page's "Run PopyonnEngine
+// now" starts the installed tray, which brings up the installed engine.
+TEST_F(Package, InstallerPagesInstallAndTheLastOneStartsTheTray) {
+    EnsureInstalled();
+    const fs::path dir = DefaultInstallDir();
+    fs::remove(SettingsFile(dir));
+    Process setup = Process::Launch(SetupExe());
+    HWND wizard = nullptr;
+    ASSERT_TRUE(
+        PollUntil([&] { return (wizard = FindWizard(L"PopyonnEngine Setup")); }, kStartTimeout))
+        << "no installer window";
+
+    HWND folder = nullptr;
+    ASSERT_TRUE(
+        PollUntil([&] { return (folder = FindChildOfClass(wizard, L"Edit")); }, kStartTimeout));
+    // An upgrade offers the folder of the installation there, with a closing backslash.
+    std::wstring offered = WindowText(folder);
+    while (offered.ends_with(L'\\')) {
+        offered.pop_back();
+    }
+    EXPECT_EQ(offered, dir.wstring());
+    PressNext(wizard);
+
+    const ComponentsPage page = WaitForComponentsPage(wizard);
+    ASSERT_EQ(page.items.size(), 3u) << "program, shortcut, start with Windows";
+    EXPECT_EQ(TickState(page.tree, page.items[1]), 2u) << "the shortcut is offered ticked";
+    EXPECT_EQ(TickState(page.tree, page.items[2]), 1u) << "starting with Windows is a choice";
+    ASSERT_TRUE(Toggle(page.tree, page.items[2]));
+    PressNext(wizard);
+
+    HWND run = nullptr;
+    ASSERT_TRUE(PollUntil([&] { return (run = FindButton(wizard, L"Run PopyonnEngine now")); },
+                          kSetupTimeout))
+        << "no finish page";
+    EXPECT_EQ(SendWithTimeout(run, BM_GETCHECK, 0, 0), LRESULT{BST_CHECKED});
+    PressNext(wizard);
+    EXPECT_EQ(ExitCode(setup, kSetupTimeout), DWORD{0});
+
+    EXPECT_EQ(RunValue(), Narrow(Quoted(dir / L"PopyonnTray.exe")));
+    ExpectTrayAndEngineRunFrom(dir);
 }
 
 // ---- Upgrading ----
 
-TEST_F(Package, InstallOverARunningInstallationPutsTheWindowBackAndKeepsTheSettings) {
+TEST_F(Package, InstallOverARunningTrayPutsItsWindowBackAndKeepsTheUsersFiles) {
+    EnsureInstalled();
+    const fs::path dir = DefaultInstallDir();
+    // "Start with Windows", as the tray's menu or an earlier installation left it.
+    SetRunValue(Quoted(dir / L"PopyonnTray.exe"));
+    HoldWindowWithInstalledTray(dir);
+    Install();
+    ExpectAllEndedAndWindowHome();
+    EXPECT_EQ(ReadBytes(SettingsFile(dir)), kSettings);
+    EXPECT_EQ(ReadBytes(RulesFile(dir)), kRules);
+    EXPECT_EQ(RunValue(), Narrow(Quoted(dir / L"PopyonnTray.exe")));
+    for (const wchar_t* name : kInstalledFiles) {
+        EXPECT_TRUE(fs::is_regular_file(dir / name)) << Narrow(name);
+    }
+}
+
+TEST_F(Package, InstallOverARunningEngineWithoutTrayPutsItsWindowBack) {
     EnsureInstalled();
     const fs::path dir = DefaultInstallDir();
     HoldWindowWithInstalledEngine(dir);
     Install();
     ExpectAllEndedAndWindowHome();
     EXPECT_EQ(ReadBytes(SettingsFile(dir)), kSettings);
-    EXPECT_TRUE(fs::exists(dir / L"PopyonnEngine.exe"));
 }
 
 // Killing it would leave the windows it holds beyond the edge, so an engine that does not end
@@ -511,9 +737,8 @@ TEST_F(Package, AnEngineThatDoesNotEndStopsTheInstallBeforeAnyFileChanges) {
 TEST_F(Package, SilentUninstallRemovesEverythingButTheSettings) {
     EnsureInstalled();
     const fs::path dir = DefaultInstallDir();
-    HoldWindowWithInstalledEngine(dir);
-    const std::wstring ourTray = L"\"" + (dir / L"PopyonnTray.exe").wstring() + L"\"";
-    SetRunValue(ourTray);
+    SetRunValue(Quoted(dir / L"PopyonnTray.exe"));
+    HoldWindowWithInstalledTray(dir);
     ASSERT_TRUE(fs::exists(ShortcutFile()));
 
     Uninstall(dir);
@@ -524,8 +749,9 @@ TEST_F(Package, SilentUninstallRemovesEverythingButTheSettings) {
     EXPECT_FALSE(fs::exists(ShortcutFile()));
     EXPECT_EQ(RunValue(), std::nullopt);
     EXPECT_EQ(QueryRegistry(kUninstallKey).exitCode, DWORD{1});
-    // The user's file keeps its folder.
+    // The user's files keep their folder.
     EXPECT_EQ(ReadBytes(SettingsFile(dir)), kSettings);
+    EXPECT_EQ(ReadBytes(RulesFile(dir)), kRules);
 }
 
 TEST_F(Package, UninstallWithAlsoRemoveMySettingsTickedLeavesNoFolder) {
@@ -534,7 +760,7 @@ TEST_F(Package, UninstallWithAlsoRemoveMySettingsTickedLeavesNoFolder) {
     const std::vector<fs::path> userFiles = {
         SettingsFile(dir),
         dir / (L"PopyoE_" + UserName() + L".dat.tmp"),
-        dir / (L"PopyoTray_" + UserName() + L".toml"),
+        RulesFile(dir),
     };
     for (const fs::path& file : userFiles) {
         WriteBytes(file, "mine");
@@ -546,23 +772,10 @@ TEST_F(Package, UninstallWithAlsoRemoveMySettingsTickedLeavesNoFolder) {
         << "no uninstaller window";
     PressNext(wizard);
 
-    HWND tree = nullptr;
-    ASSERT_TRUE(PollUntil([&] { return (tree = FindChildOfClass(wizard, L"SysTreeView32")); },
-                          kReplyTimeout))
-        << "no components page";
-    const auto item = [&](WPARAM which, HTREEITEM from) {
-        return reinterpret_cast<HTREEITEM>(
-            SendWithTimeout(tree, TVM_GETNEXTITEM, which, reinterpret_cast<LPARAM>(from))
-                .value_or(0));
-    };
-    const HTREEITEM program = item(TVGN_ROOT, nullptr);
-    const HTREEITEM settings = item(TVGN_NEXT, program);
-    ASSERT_NE(settings, nullptr);
-    EXPECT_EQ(TickState(tree, settings), 1u) << "removing the settings must be a choice";
-    SendWithTimeout(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(settings));
-    ::PostMessageW(tree, WM_KEYDOWN, VK_SPACE, 0);
-    ::PostMessageW(tree, WM_KEYUP, VK_SPACE, 0);
-    ASSERT_TRUE(PollUntil([&] { return TickState(tree, settings) == 2; }, kReplyTimeout));
+    const ComponentsPage page = WaitForComponentsPage(wizard);
+    ASSERT_EQ(page.items.size(), 2u) << "program, also remove my settings";
+    EXPECT_EQ(TickState(page.tree, page.items[1]), 1u) << "removing the settings is a choice";
+    ASSERT_TRUE(Toggle(page.tree, page.items[1]));
     PressNext(wizard);
 
     ASSERT_TRUE(
@@ -590,12 +803,22 @@ TEST_F(Package, IntoAFolderOfOnesOwnAndOutAgainLeavingNothingButOthersFiles) {
     }
     EXPECT_EQ(QueryRegistry(kUninstallKey).values["InstallLocation"].data, Narrow(dir.wstring()));
     // A portable copy's "Start with Windows" is not the installation's to remove.
-    const std::wstring portableTray = L"\"C:\\Portable\\PopyonnTray.exe\"";
+    const std::wstring portableTray = Quoted(L"C:\\Portable\\PopyonnTray.exe");
     SetRunValue(portableTray);
 
     Uninstall(dir);
     EXPECT_FALSE(fs::exists(dir));
     EXPECT_EQ(RunValue(), Narrow(portableTray));
+}
+
+// ---- The portable zip ----
+
+TEST_F(Package, PortableCopyRunsFromWhereverItWasUnzipped) {
+    const fs::path dir = PortableDir();
+    ASSERT_TRUE(fs::exists(dir / L"PopyonnTray.exe")) << "no unzipped copy at " << dir.string();
+    started_ = Process::Launch(dir / L"PopyonnTray.exe");
+    ExpectTrayAndEngineRunFrom(dir);
+    EXPECT_TRUE(ExitCode(started_.value(), kTrayExitTimeout).has_value());
 }
 
 }  // namespace

@@ -20,14 +20,12 @@ fail() {
 }
 
 expected=(
+    PopyonnEngine/PopyonnTray.exe
     PopyonnEngine/PopyonnEngine.exe
     PopyonnEngine/popyctl.exe
     PopyonnEngine/README.txt
     PopyonnEngine/rules-example.toml
 )
-if [[ -n "${POPYO_TRAY_DIR:-}" ]]; then
-    expected=(PopyonnEngine/PopyonnTray.exe "${expected[@]}")
-fi
 
 zip="$first/$zip_name"
 [[ -f "$zip" ]] || { echo "FAIL: no $zip" >&2; exit 1; }
