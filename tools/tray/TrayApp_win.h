@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -74,6 +75,9 @@ class TrayApp {
     FileStamp rulesSeen_;
     FileStamp rulesLoaded_;
     HWND lastForeground_ = nullptr;
+    // Per edge, the window its tuck key took last: the same key releases it again also when
+    // the foreground has gone to the desktop meanwhile.
+    std::array<Hwnd, edRight + 1> lastTuckedByKey_{};
     ULONGLONG restartedAt_ = 0;
     unsigned ticks_ = 0;
     bool inTick_ = false;

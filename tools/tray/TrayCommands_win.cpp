@@ -95,14 +95,23 @@ void TrayApp::OnHotkey(HotkeyAction action) {
             ReleaseAll();
             return;
         }
-        HWND target = TuckTarget(::GetForegroundWindow());
         const Edge edge = ActionEdge(action);
+        HWND foreground = ::GetForegroundWindow();
+        HWND target = TuckTarget(foreground);
+        // A window tucked away may leave the foreground to the desktop: the key that tucked
+        // it then brings it back.
+        const Held* tucked = holdings_.Find(lastTuckedByKey_[edge]);
+        if (target == nullptr && (foreground == nullptr || IsShellWindow(foreground)) &&
+            tucked != nullptr && tucked->edge == edge) {
+            target = ToHwnd(tucked->handle);
+        }
         bool done = false;
         if (target != nullptr) {
             switch (PlanTuck(holdings_.Find(FromHwnd(target)), edge)) {
                 case TuckStep::Take:
                 case TuckStep::MoveEdge:
                     done = Take(target, edge, std::nullopt);
+                    lastTuckedByKey_[edge] = done ? FromHwnd(target) : 0;
                     break;
                 case TuckStep::Release:
                     Release(target);
