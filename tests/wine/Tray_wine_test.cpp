@@ -281,7 +281,11 @@ TEST_F(TrayHotkeys, TheTuckKeyPressedTwiceTucksTheActiveWindowAndBringsItBack) {
     EXPECT_TRUE(WaitHome(w1, kLeftHome));
 }
 
-TEST_F(TrayHotkeys, MenuTucksTheActiveWindowReleaseAllSendsEverythingHome) {
+// ---- Menu items, as their WM_COMMAND ----
+
+using TrayMenuItems = TraySession;
+
+TEST_F(TrayMenuItems, TuckTheActiveWindowThenReleaseAllSendsEverythingHome) {
     WriteRules(kRulesW1Left);
     StartTray();
     ForeignWindows windows({{L"W1", kLeftHome}, {L"W2", kRightHome}});
@@ -304,7 +308,7 @@ TEST_F(TrayHotkeys, MenuTucksTheActiveWindowReleaseAllSendsEverythingHome) {
 }
 
 // "Settings…" leaves the tray working while the engine's dialog is open.
-TEST_F(TrayHotkeys, TheSettingsDialogDoesNotHoldTheTrayUp) {
+TEST_F(TrayMenuItems, TheSettingsDialogDoesNotHoldTheTrayUp) {
     WriteRules(kRulesW1Left);
     StartTray();
     Command(tray::kCmdSettings);
@@ -320,11 +324,7 @@ TEST_F(TrayHotkeys, TheSettingsDialogDoesNotHoldTheTrayUp) {
     EXPECT_TRUE(PollUntil([&] { return EdgeOf(windows[0]) == LRESULT{edLeft}; }, kReplyTimeout));
 }
 
-// ---- Start with Windows ----
-
-using TrayAutostart = TraySession;
-
-TEST_F(TrayAutostart, TheCheckItemWritesAndRemovesTheRunValue) {
+TEST_F(TrayMenuItems, StartWithWindowsWritesAndRemovesTheRunValue) {
     StartTray();
     const std::wstring query = std::wstring(L"query ") + kRunKey + L" /v PopyonnTray";
     const auto reg = std::filesystem::path(L"C:\\windows\\system32\\reg.exe");
@@ -350,7 +350,47 @@ TEST_F(TrayAutostart, TheCheckItemWritesAndRemovesTheRunValue) {
         << "the Run value is still there";
 }
 
-// ---- Exit and faults ----
+TEST_F(TrayMenuItems, EditRulesWritesATemplateFirstAndOpensTheFile) {
+    StartTray();
+    ASSERT_FALSE(std::filesystem::exists(RulesFile()));
+    Command(tray::kCmdEditRules);
+    HWND editor = nullptr;
+    const std::wstring fileName = RulesFile().filename().wstring();
+    EXPECT_TRUE(PollUntil(
+        [&] {
+            editor = nullptr;
+            for (HWND wnd = ::GetTopWindow(nullptr); wnd != nullptr;
+                 wnd = ::GetWindow(wnd, GW_HWNDNEXT)) {
+                if (::IsWindowVisible(wnd) &&
+                    WindowText(wnd).find(fileName) != std::wstring::npos) {
+                    editor = wnd;
+                }
+            }
+            return editor != nullptr;
+        },
+        kStartTimeout))
+        << "no editor shows " << RulesFile().string();
+    // Comments only: it changes nothing until the user writes a rule.
+    std::string text(4096, '\0');
+    HANDLE file =
+        ::CreateFileW(RulesFile().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD got = 0;
+    ::ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, nullptr);
+    ::CloseHandle(file);
+    text.resize(got);
+    EXPECT_TRUE(text.starts_with("# PopyonnTray rules.")) << text;
+    EXPECT_NE(text.find("# [[window]]\n# edge = \"left\""), std::string::npos) << text;
+    if (editor != nullptr) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(editor, &pid);
+        Process::Adopt(pid).Kill();
+    }
+    EXPECT_EQ(WaitForMessageBox(tray_.value().Id(), 500ms), nullptr) << "a notice came up";
+}
+
+// ---- Exit, log-off and faults ----
 
 using TrayExit = TraySession;
 
@@ -370,6 +410,17 @@ TEST_F(TrayExit, ExitPutsEveryWindowHomeEndsTheEngineAndTheTray) {
     EXPECT_TRUE(SameRect(WindowRect(windows[0]), kLeftHome));
     EXPECT_TRUE(SameRect(WindowRect(windows[1]), kRightHome));
     EXPECT_EQ(::FindWindowW(kTrayClass, nullptr), nullptr);
+}
+
+TEST_F(TrayExit, AtLogOffEveryWindowGoesHome) {
+    WriteRules(kRulesW1Left);
+    StartTray();
+    ForeignWindows windows({{L"W1", kLeftHome}});
+    ASSERT_TRUE(WaitStatus(windows[0], rsHidden));
+    EXPECT_EQ(SendWithTimeout(trayWnd_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), LRESULT{TRUE});
+    EXPECT_TRUE(SendWithTimeout(trayWnd_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, 20s));
+    EXPECT_TRUE(engine_.value().WaitForExit(kExitTimeout)) << "the engine did not end";
+    EXPECT_TRUE(SameRect(WindowRect(windows[0]), kLeftHome));
 }
 
 using TrayFaults = TraySession;
