@@ -307,6 +307,21 @@ TEST_F(TrayMenuItems, TuckTheActiveWindowThenReleaseAllSendsEverythingHome) {
     EXPECT_EQ(StatusOf(windows[1]), LRESULT{rsNone});
 }
 
+// A window a rule took in the background counts as active for the engine until the
+// foreground moves; Pop brings it out all the same.
+TEST_F(TrayMenuItems, PopBringsAHeldWindowOut) {
+    std::string settings = kSettings;
+    settings.replace(settings.find("actwin=False"), 12, "actwin=True");
+    sandbox_.WriteSettings(settings);
+    WriteRules(kRulesW1Left);
+    StartTray();
+    ForeignWindows windows({{L"W1", kLeftHome}});
+    ASSERT_TRUE(WaitStatus(windows[0], rsHidden));
+    Command(tray::kCmdFirstWindow);  // Pop of the first window the menu lists
+    EXPECT_TRUE(WaitStatus(windows[0], rsShown));
+    EXPECT_EQ(WindowRect(windows[0]).left, 0);
+}
+
 // "Settings…" leaves the tray working while the engine's dialog is open.
 TEST_F(TrayMenuItems, TheSettingsDialogDoesNotHoldTheTrayUp) {
     WriteRules(kRulesW1Left);
