@@ -165,10 +165,11 @@ class PopyctlRun : public PopyctlSession {
     // Starts `run` for both windows and waits until the engine has tucked both away.
     void StartRun() {
         StartEngine();
-        run_.emplace(Exe(), L"run left:title=W1 right:title=W2");
+        // W2 by its program: the rule by title comes first and keeps W1 at the left.
+        run_.emplace(Exe(), L"run left:title=W1 right:exe=testwindows.exe");
         const std::string prefix = "attached as front-end 0x";
-        ASSERT_TRUE(
-            PollUntil([&] { return run_.value().Out().find('\n') != std::string::npos; }, kStartTimeout))
+        ASSERT_TRUE(PollUntil([&] { return run_.value().Out().find('\n') != std::string::npos; },
+                              kStartTimeout))
             << run_.value().Err();
         ASSERT_TRUE(run_.value().Out().starts_with(prefix)) << run_.value().Out();
         const auto handle = std::stoul(run_.value().Out().substr(prefix.size()), nullptr, 16);

@@ -13,7 +13,6 @@ namespace popyo::tray {
 namespace {
 
 constexpr UINT kIconMessage = WM_APP + 1;
-constexpr UINT_PTR kTickTimer = 1;
 // Fast enough that a rule's window is taken, and a saved rules file read, well within a
 // second; every tick costs a look at the shown top-level windows.
 constexpr UINT kTickMs = 200;
@@ -133,6 +132,8 @@ LRESULT TrayApp::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam == kTickTimer) {
                 OnTick();
+            } else if (wParam == kPopTimer) {
+                FinishPop();
             }
             return 0;
         case WM_HOTKEY: {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,6 +52,8 @@ class TrayApp {
     // Windows and commands (TrayCommands_win.cpp).
     bool Take(HWND wnd, Edge edge, std::optional<frontend::Rule> rule);
     void Release(HWND wnd);
+    void Pop(HWND wnd);
+    void FinishPop();
     void ReleaseAll();
     void OnHotkey(HotkeyAction action);
     void ShowMenu(POINT at);
@@ -73,7 +76,14 @@ class TrayApp {
     TrayConfig config_;
     FileStamp rulesSeen_;
     FileStamp rulesLoaded_;
+    static constexpr UINT_PTR kTickTimer = 1;
+    static constexpr UINT_PTR kPopTimer = 2;
+
     HWND lastForeground_ = nullptr;
+    HWND popping_ = nullptr;
+    // Per edge, the window its tuck key took last: the same key releases it again also when
+    // the foreground has gone to the desktop meanwhile.
+    std::array<Hwnd, edRight + 1> lastTuckedByKey_{};
     ULONGLONG restartedAt_ = 0;
     unsigned ticks_ = 0;
     bool inTick_ = false;

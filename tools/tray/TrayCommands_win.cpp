@@ -70,6 +70,27 @@ void TrayApp::Release(HWND wnd) {
     UpdateTooltip();
 }
 
+// The engine slides a registered window out when it becomes the foreground, unless it was
+// the active window already as far as the engine knows (a window registered in the
+// background counts as active until the foreground moves). So the foreground passes by the
+// shell first, for a few engine ticks; the tray's own window would not do, since the engine
+// overlooks its front-ends' windows there.
+void TrayApp::Pop(HWND wnd) {
+    constexpr UINT kShellMs = 150;
+    HWND shell = ::GetShellWindow();
+    ::SetForegroundWindow(shell != nullptr ? shell : ::GetDesktopWindow());
+    popping_ = wnd;
+    ::SetTimer(wnd_, kPopTimer, kShellMs, nullptr);
+}
+
+void TrayApp::FinishPop() {
+    ::KillTimer(wnd_, kPopTimer);
+    if (popping_ != nullptr && ::IsWindow(popping_)) {
+        ::SetForegroundWindow(popping_);
+    }
+    popping_ = nullptr;
+}
+
 void TrayApp::ReleaseAll() {
     if (!engine_) {
         return;
@@ -95,14 +116,23 @@ void TrayApp::OnHotkey(HotkeyAction action) {
             ReleaseAll();
             return;
         }
-        HWND target = TuckTarget(::GetForegroundWindow());
         const Edge edge = ActionEdge(action);
+        HWND foreground = ::GetForegroundWindow();
+        HWND target = TuckTarget(foreground);
+        // A window tucked away may leave the foreground to the desktop: the key that tucked
+        // it then brings it back.
+        const Held* tucked = holdings_.Find(lastTuckedByKey_[edge]);
+        if (target == nullptr && (foreground == nullptr || IsShellWindow(foreground)) &&
+            tucked != nullptr && tucked->edge == edge) {
+            target = ToHwnd(tucked->handle);
+        }
         bool done = false;
         if (target != nullptr) {
             switch (PlanTuck(holdings_.Find(FromHwnd(target)), edge)) {
                 case TuckStep::Take:
                 case TuckStep::MoveEdge:
                     done = Take(target, edge, std::nullopt);
+                    lastTuckedByKey_[edge] = done ? FromHwnd(target) : 0;
                     break;
                 case TuckStep::Release:
                     Release(target);
@@ -156,8 +186,7 @@ void TrayApp::OnCommand(std::uint32_t id, HWND target, const std::vector<Hwnd>& 
             if (window->release) {
                 Release(wnd);
             } else {
-                // The engine slides a registered window out when it becomes the foreground.
-                ::SetForegroundWindow(wnd);
+                Pop(wnd);
             }
         } else {
             switch (id) {
