@@ -114,8 +114,8 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) ${PUBLISHE
                 IntOp $4 $4 + 100
             ${LoopUntil} $4 >= ${END_TIMEOUT_MS}
         ${EndIf}
-        MessageBox MB_OK|MB_ICONSTOP "$3 is still running and did not end. Nothing was \
-            changed. Close it and run this again." /SD IDOK
+        MessageBox MB_OK|MB_ICONSTOP "$3 did not end, so no file was changed. Close it and \
+            run this again." /SD IDOK
         SetErrorLevel 3
         Quit
     FunctionEnd
