@@ -165,7 +165,8 @@ class PopyctlRun : public PopyctlSession {
     // Starts `run` for both windows and waits until the engine has tucked both away.
     void StartRun() {
         StartEngine();
-        run_.emplace(Exe(), L"run left:title=W1 right:title=W2");
+        // W2 by its program: the rule by title comes first and keeps W1 at the left.
+        run_.emplace(Exe(), L"run left:title=W1 right:exe=testwindows.exe");
         const std::string prefix = "attached as front-end 0x";
         ASSERT_TRUE(PollUntil([&] { return run_.value().Out().find('\n') != std::string::npos; },
                               kStartTimeout))

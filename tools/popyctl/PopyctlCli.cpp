@@ -22,7 +22,8 @@ constexpr char kEdgeHint[] = "use left, top, bottom, right or 1 to 4";
 constexpr char kWindowHint[] =
     "use a handle (0x1A2B or decimal), title=EXACT TITLE, class=CLASS or foreground";
 constexpr char kRuleHint[] =
-    "use EDGE:class=NAME or EDGE:title=EXACT TITLE, with EDGE left, top, bottom, right or 1 to 4";
+    "use EDGE:class=NAME, EDGE:title=EXACT TITLE or EDGE:exe=PROGRAM.exe, with EDGE left, top, "
+    "bottom, right or 1 to 4";
 
 constexpr char kFooter[] = R"(
 WINDOW    a window handle (0x1A2B or decimal), title=EXACT TITLE, class=CLASS, or
@@ -32,7 +33,8 @@ FRONTEND  a window of an attached front-end, named like WINDOW; usually the hand
           `popyctl run` prints when it starts. One-shot verbs have no window of their own,
           so the front-end is always named.
 EDGE      left, top, bottom, right, or 1 to 4 in that order.
-RULE      EDGE:class=NAME or EDGE:title=EXACT TITLE, e.g. left:class=Notepad.
+RULE      EDGE:class=NAME, EDGE:title=EXACT TITLE or EDGE:exe=PROGRAM.exe (the program's
+          file name, any letter case), e.g. left:class=Notepad or right:exe=calc.exe.
 
 `run` attaches a hidden window of its own, registers and owns every shown window a rule
 names, also windows that appear later, and prints its front-end handle and each window it
@@ -43,6 +45,9 @@ Any detach ends the engine once it has put every registered window back.
 
 Exit status: 0 done; 1 failed (engine not running, no such window, refused);
 2 bad command line; 3 `run` saw the engine end without a detach and put its windows back.)";
+
+// A rule may name a program, which names no single window and so is not a WINDOW.
+constexpr std::string_view kExePrefix = "exe=";
 
 // Which positionals a verb takes, in this order on the command line.
 enum ArgSet : unsigned {
@@ -187,7 +192,8 @@ CLI::App* AddVerb(CLI::App& app, const VerbRow& row, RawArgs& raw) {
         sub->add_option("HOME", raw.home, "0 or 1")->required();
     }
     if (row.args & kRules) {
-        sub->add_option("RULES", raw.rules, "EDGE:class=NAME or EDGE:title=TEXT")->required();
+        sub->add_option("RULES", raw.rules, "EDGE:class=NAME, EDGE:title=TEXT or EDGE:exe=NAME")
+            ->required();
     }
     return sub;
 }
@@ -228,6 +234,7 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
         "and queries them.",
         "popyctl"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("popyctl ") + POPYO_VERSION);
     app.footer(kFooter);
     RawArgs raw;
     std::vector<std::pair<CLI::App*, const VerbRow*>> verbs;
@@ -258,6 +265,10 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
     } catch (const CLI::CallForHelp&) {
         ParseOutcome out;
         out.output = app.help();
+        return out;
+    } catch (const CLI::CallForVersion& e) {
+        ParseOutcome out;
+        out.output = std::string(e.what()) + "\n";
         return out;
     } catch (const CLI::ParseError& e) {
         return UsageFailure(e.what());
@@ -300,11 +311,20 @@ std::optional<Rule> ParseRule(std::string_view text) {
         return std::nullopt;
     }
     const auto edge = ParseEdge(text.substr(0, colon));
-    auto window = ParseNamedSpec(text.substr(colon + 1));
-    if (!edge || !window) {
+    if (!edge) {
         return std::nullopt;
     }
-    return Rule{*edge, std::move(*window)};
+    const std::string_view named = text.substr(colon + 1);
+    Rule rule{*edge, {}};
+    if (auto window = ParseNamedSpec(named)) {
+        (window->kind == WindowSpec::Kind::Title ? rule.match.title : rule.match.className) =
+            std::move(window->text);
+    } else if (named.starts_with(kExePrefix) && named.size() > kExePrefix.size()) {
+        rule.match.exe = std::string(named.substr(kExePrefix.size()));
+    } else {
+        return std::nullopt;
+    }
+    return rule;
 }
 
 std::string DescribeSpec(const WindowSpec& named) {

@@ -11,6 +11,8 @@
 
 #include "platform/Geometry.h"
 #include "protocol/PopyoDef.h"
+#include "tools/frontend/Failure.h"
+#include "tools/frontend/Rules.h"
 
 namespace popyctl {
 
@@ -46,11 +48,7 @@ struct WindowSpec {
 };
 
 // `run` takes every window a rule names to the rule's edge.
-struct Rule {
-    Edge edge = popyo::edNone;
-    WindowSpec window;  // Title or Class
-    friend bool operator==(const Rule&, const Rule&) = default;
-};
+using popyo::frontend::Rule;
 
 struct Command {
     Verb verb = Verb::Settings;
@@ -70,10 +68,7 @@ enum ExitCode : int {
 
 // Something popyctl could not do: the engine is not running, no window has the name, the
 // engine refused. It ends popyctl with its text on one line and kExitFailure.
-class Failure : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
+using popyo::frontend::Failure;
 
 // A command to carry out, or text to print and leave with: help, or one line of error.
 struct ParseOutcome {

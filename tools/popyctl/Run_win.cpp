@@ -7,12 +7,14 @@
 
 #include "platform/Win32Util_win.h"
 #include "protocol/PopyoDef.h"
-#include "tools/popyctl/TopWindows_win.h"
+#include "tools/frontend/PutBack_win.h"
+#include "tools/frontend/TopWindows_win.h"
 
 namespace popyctl {
 namespace {
 
 using namespace popyo;
+using namespace popyo::frontend;
 
 constexpr UINT kStopMessage = WM_APP + 1;
 constexpr DWORD kScanPeriodMs = 250;
@@ -92,13 +94,6 @@ class ConsoleStopGuard {
     ConsoleStopGuard& operator=(const ConsoleStopGuard&) = delete;
 };
 
-// A window taken, with what the watchdog needs to put it back without the engine.
-struct Taken {
-    HWND wnd;
-    TRect rect;
-    bool maximized;
-};
-
 class RulesFrontEnd {
   public:
     RulesFrontEnd(const EngineLink& engine, const std::vector<Rule>& rules)
@@ -176,7 +171,7 @@ class RulesFrontEnd {
     void TakeNewWindows() {
         // A handle freed by a closed window may come back for a new one, which is new to us.
         std::erase_if(taken_, [](const Taken& t) { return !::IsWindow(t.wnd); });
-        for (const TopWindow& window : SnapshotTopWindows()) {
+        for (const TopWindow& window : SnapshotTopWindows(Scope::ShownWindows)) {
             const auto edge = EdgeFor(rules_, window);
             if (edge && !IsTaken(window.handle)) {
                 Take(window, *edge);
@@ -185,8 +180,7 @@ class RulesFrontEnd {
     }
 
     void Take(const TopWindow& window, Edge edge) {
-        HWND wnd = ToHwnd(window.handle);
-        const bool maximized = ::IsZoomed(wnd) != FALSE;
+        const Taken note = TakeNote(ToHwnd(window.handle));
         engine_.Send(EM_REGISTER, window.handle, edge);
         // The engine refuses some windows (minimized meanwhile, the desktop, the taskbar);
         // such a window is tried again on a later scan.
@@ -194,7 +188,7 @@ class RulesFrontEnd {
             return;
         }
         engine_.Send(EM_SETOWNER, window.handle, Self());
-        taken_.push_back({wnd, window.rect, maximized});
+        taken_.push_back(note);
         PrintLine("took " + FormatHandle(window.handle) + " \"" + window.title + "\" at " +
                   EdgeWord(edge));
     }
@@ -213,36 +207,12 @@ class RulesFrontEnd {
         return kExitOk;
     }
 
-    // Where the engine's release would have put the window: nothing for the watchdog to do.
-    static bool StandsAtHome(const Taken& t) {
-        RECT r{};
-        return !::IsIconic(t.wnd) && ::GetWindowRect(t.wnd, &r) && r.left == t.rect.Left &&
-               r.top == t.rect.Top && (!t.maximized || ::IsZoomed(t.wnd));
-    }
-
-    static void PutBack(const Taken& t) {
-        if (::IsIconic(t.wnd)) {
-            ::ShowWindow(t.wnd, SW_RESTORE);
-        }
-        ::SetWindowPos(t.wnd, HWND_NOTOPMOST, t.rect.Left, t.rect.Top, 0, 0,
-                       SWP_NOSIZE | SWP_NOACTIVATE);
-        if (t.maximized && !::IsZoomed(t.wnd)) {
-            ::ShowWindow(t.wnd, SW_SHOWMAXIMIZED);
-        }
-    }
-
     // The watchdog: the engine ended without our detach. Killed or crashed, it leaves the
     // windows it hid beyond the edge; put each back where it stood when it was taken, as the
     // engine's own release would have. (Another front-end's detach also ends the engine,
     // but then the engine has put every window back itself.)
     int PutBackAfterEngineEnded() {
-        int putBack = 0;
-        for (const Taken& t : taken_) {
-            if (::IsWindow(t.wnd) && !StandsAtHome(t)) {
-                PutBack(t);
-                ++putBack;
-            }
-        }
+        const int putBack = PutBackAll(taken_);
         std::fprintf(stderr,
                      "popyctl: the engine ended without our detach; %d window(s) had to be put "
                      "back where they stood\n",

@@ -4,12 +4,12 @@
 
 #include <vector>
 
-#include "tools/popyctl/EngineLink_win.h"
+#include "tools/frontend/EngineLink_win.h"
 #include "tools/popyctl/PopyctlCli.h"
 
 namespace popyctl {
 
 // Returns the exit code once detached (or once the engine is gone).
-int RunRules(const EngineLink& engine, const std::vector<Rule>& rules);
+int RunRules(const popyo::frontend::EngineLink& engine, const std::vector<Rule>& rules);
 
 }  // namespace popyctl

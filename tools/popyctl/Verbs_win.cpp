@@ -7,14 +7,17 @@
 
 #include "platform/Win32Util_win.h"
 #include "protocol/PopyoDef.h"
-#include "tools/popyctl/EngineLink_win.h"
+#include "tools/frontend/EngineLink_win.h"
+#include "tools/frontend/TopWindows_win.h"
 #include "tools/popyctl/Run_win.h"
-#include "tools/popyctl/TopWindows_win.h"
+#include "tools/popyctl/TopWindows.h"
+#include "tools/popyctl/WindowNames_win.h"
 
 namespace popyctl {
 namespace {
 
 using namespace popyo;
+using popyo::frontend::EngineLink;
 
 // The engine silently ignores commands for windows it does not hold, so popyctl asks first
 // and says so.
@@ -143,7 +146,8 @@ int Run(const Command& cmd) {
 }
 
 int RescueLost(const Command&) {
-    std::vector<Rescue> plan = PlanRescue(SnapshotTopWindows(), VirtualDesktop());
+    std::vector<Rescue> plan =
+        PlanRescue(frontend::SnapshotTopWindows(), frontend::VirtualDesktop());
     // A running engine holds its hidden windows beyond the edge on purpose.
     if (const auto engine = EngineLink::TryFind()) {
         std::erase_if(
@@ -172,14 +176,15 @@ int Watch(const Command& cmd) {
         try {
             sample.status = static_cast<std::uint32_t>(engine.Send(EM_GETSTATUS, FromHwnd(wnd)));
         } catch (const Failure&) {
-            PrintLine("the engine ended; the window stands at " + FormatRect(Describe(wnd).rect));
+            PrintLine("the engine ended; the window stands at " +
+                      FormatRect(frontend::Describe(wnd).rect));
             return kExitOk;
         }
         if (!::IsWindow(wnd)) {
             PrintLine("the window is gone");
             return kExitOk;
         }
-        sample.rect = Describe(wnd).rect;
+        sample.rect = frontend::Describe(wnd).rect;
         if (sample != last) {
             PrintLine(FormatWatch(::GetTickCount64() - start, sample));
             last = sample;

@@ -182,6 +182,15 @@ Process Process::Launch(const fs::path& exe, std::wstring_view args) {
     return Process(info.hProcess, info.dwProcessId);
 }
 
+Process Process::Adopt(DWORD id) {
+    HANDLE handle = ::OpenProcess(
+        SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
+    if (handle == nullptr) {
+        Fail("cannot open process " + std::to_string(id));
+    }
+    return Process(handle, id);
+}
+
 Process::Process(Process&& other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)), id_(std::exchange(other.id_, 0)) {}
 

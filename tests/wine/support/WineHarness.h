@@ -42,6 +42,9 @@ class Process {
                                     std::wstring_view args,
                                     HANDLE out,
                                     HANDLE err);
+    // A process started by another (the engine a front-end started), found by its id; it
+    // is killed on destruction like the others.
+    static Process Adopt(DWORD id);
 
     Process(Process&& other) noexcept;
     Process& operator=(Process&& other) noexcept;

@@ -7,9 +7,10 @@
 #include <cstdint>
 #include <optional>
 
-#include "tools/popyctl/PopyctlCli.h"
+#include "platform/Geometry.h"
+#include "tools/frontend/Failure.h"
 
-namespace popyctl {
+namespace popyo::frontend {
 
 class EngineLink {
   public:
@@ -29,6 +30,9 @@ class EngineLink {
                       std::uint32_t lParam = 0,
                       UINT timeoutMs = kAnswerTimeoutMs) const;
 
+    // For a command whose answer nobody waits for, such as the settings dialog's.
+    bool Post(std::uint32_t msg, Hwnd wParam, std::uint32_t lParam = 0) const;
+
     HWND Window() const { return wnd_; }
     DWORD ProcessId() const;
 
@@ -37,4 +41,4 @@ class EngineLink {
     HWND wnd_;
 };
 
-}  // namespace popyctl
+}  // namespace popyo::frontend

@@ -1,11 +1,11 @@
-#include "tools/popyctl/EngineLink_win.h"
+#include "tools/frontend/EngineLink_win.h"
 
 #include <cstdio>
 #include <string>
 
 #include "protocol/PopyoDef.h"
 
-namespace popyctl {
+namespace popyo::frontend {
 namespace {
 
 // A 64-bit sender sign-extends the 32 bits, as the engine does when it reads them back.
@@ -22,7 +22,7 @@ std::string MessageName(std::uint32_t msg) {
 }  // namespace
 
 std::optional<EngineLink> EngineLink::TryFind() {
-    HWND wnd = ::FindWindowA(popyo::kEngineClassName, popyo::kEngineWindowTitle);
+    HWND wnd = ::FindWindowA(kEngineClassName, kEngineWindowTitle);
     if (wnd == nullptr) {
         return std::nullopt;
     }
@@ -33,8 +33,8 @@ EngineLink EngineLink::Find() {
     if (auto engine = TryFind()) {
         return *engine;
     }
-    throw Failure(std::string("the engine is not running (no window of class ") +
-                  popyo::kEngineClassName + " titled " + popyo::kEngineWindowTitle + ")");
+    throw Failure(std::string("the engine is not running (no window of class ") + kEngineClassName +
+                  " titled " + kEngineWindowTitle + ")");
 }
 
 std::int32_t EngineLink::Send(std::uint32_t msg,
@@ -50,10 +50,15 @@ std::int32_t EngineLink::Send(std::uint32_t msg,
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(result));
 }
 
+bool EngineLink::Post(std::uint32_t msg, Hwnd wParam, std::uint32_t lParam) const {
+    return ::PostMessageW(wnd_, msg, ToParam(wParam), static_cast<LPARAM>(ToParam(lParam))) !=
+           FALSE;
+}
+
 DWORD EngineLink::ProcessId() const {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(wnd_, &pid);
     return pid;
 }
 
-}  // namespace popyctl
+}  // namespace popyo::frontend

@@ -1,0 +1,467 @@
+// PopyonnTray.exe as a user runs it, against the real engine under Wine: it starts the
+// engine, takes the windows its rules name, follows its rules file, tucks and releases the
+// active window by hotkey (keys pressed through the X server), writes its Run value, exits
+// the way that puts every window back, and brings windows back when the engine is killed.
+// The rules file, hotkey strings and menu are tested natively.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "protocol/PopyoDef.h"
+#include "tests/wine/support/WineHarness.h"
+#include "tools/tray/TrayMenu.h"
+
+namespace popyo::wine {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// A window the cursor leaves hides at once, and the foreground plays no part.
+constexpr char kSettings[] =
+    "wx=195\r\nmv=150\r\nmgn=1\r\nmgn2=15\r\nactwin=False\r\nhiact=False\r\noutwin=True\r\n"
+    "DisableKey=17\r\nAutoRestore=True\r\nMouseDownDisable=True\r\nOnTime=2\r\n"
+    "OffTime=0\r\nOutCheck=True\r\nSwitchOnTime=False\r\nAutoActivate=False\r\n"
+    "ChangePopyonStyle=False\r\n";
+constexpr wchar_t kTrayClass[] = L"PopyonnTrayWindow";
+constexpr wchar_t kXdotool[] = L"Z:\\usr\\bin\\xdotool";
+constexpr wchar_t kRunKey[] = L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr POINT kAway{960, 150};
+constexpr RECT kLeftHome{100, 400, 400, 600};
+constexpr RECT kRightHome{1500, 400, 1800, 600};
+// The tray reads a saved rules file, and takes a new window, within a second.
+constexpr milliseconds kWithinASecond{1000};
+constexpr milliseconds kSlideTimeout{10000};
+
+constexpr char kRulesW1Left[] = "[[window]]\nedge = \"left\"\ntitle = \"W1\"\n";
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// Real input through the X server, as a user's. Wine starts a Unix program without a
+// handle to wait on, so callers poll for the input's effect instead.
+void Xdotool(const std::wstring& args) {
+    ASSERT_NE(::GetFileAttributesW(kXdotool), INVALID_FILE_ATTRIBUTES) << "xdotool is missing";
+    std::wstring commandLine = std::wstring(kXdotool) + L" " + args;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &info));
+    for (HANDLE h : {info.hProcess, info.hThread}) {
+        if (h != nullptr) {
+            ::CloseHandle(h);
+        }
+    }
+}
+
+void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path.string();
+    DWORD written = 0;
+    const BOOL ok =
+        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+    ASSERT_TRUE(ok && written == bytes.size());
+}
+
+class TraySession : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(FindEngineWindow(), nullptr) << "an engine from elsewhere is still running";
+        ASSERT_EQ(::FindWindowW(kTrayClass, nullptr), nullptr) << "a tray is still running";
+        ASSERT_TRUE(MoveCursorTo(kAway));
+        const auto tray = BinDir() / L"PopyonnTray.exe";
+        ASSERT_TRUE(::CopyFileW(tray.c_str(), TrayExe().c_str(), TRUE));
+        sandbox_.WriteSettings(kSettings);
+    }
+
+    void TearDown() override {
+        // The tray first, so that it cannot start the engine again once that is killed.
+        tray_.reset();
+        engine_.reset();
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER,
+                             L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"PopyonnTray");
+    }
+
+    std::filesystem::path TrayExe() const { return sandbox_.Dir() / L"PopyonnTray.exe"; }
+    std::filesystem::path RulesFile() const {
+        return sandbox_.Dir() / (L"PopyoTray_" + UserName() + L".toml");
+    }
+    void WriteRules(std::string_view rules) const { WriteFileBytes(RulesFile(), rules); }
+
+    // Starts the tray and waits until it has attached to an engine.
+    void StartTray() {
+        tray_ = Process::Launch(TrayExe());
+        ASSERT_TRUE(PollUntil(
+            [&] {
+                trayWnd_ = ::FindWindowW(kTrayClass, nullptr);
+                engineWnd_ = FindEngineWindow();
+                return trayWnd_ != nullptr && engineWnd_ != nullptr &&
+                       Send(EM_CLASSIFY, trayWnd_, LPARAM(HandleParam(trayWnd_))) ==
+                           LRESULT{wcFrontEnd};
+            },
+            kStartTimeout))
+            << "the tray did not attach to an engine";
+        ASSERT_EQ(WindowProcessId(trayWnd_), tray_.value().Id());
+        engine_ = Process::Adopt(WindowProcessId(engineWnd_));
+    }
+
+    std::optional<LRESULT> Send(UINT msg, HWND wnd, LPARAM lParam = 0) const {
+        return SendWithTimeout(engineWnd_, msg, HandleParam(wnd), lParam);
+    }
+    std::optional<LRESULT> StatusOf(HWND wnd) const { return Send(EM_GETSTATUS, wnd); }
+    std::optional<LRESULT> EdgeOf(HWND wnd) const { return Send(EM_GETEDGE, wnd); }
+    bool OwnedByTray(HWND wnd) const {
+        return Send(EM_CLASSIFY, wnd, LPARAM(HandleParam(trayWnd_))) == LRESULT{wcOwnedWindow};
+    }
+    bool WaitStatus(HWND wnd, Status status, milliseconds timeout = kSlideTimeout) const {
+        return PollUntil([&] { return StatusOf(wnd) == LRESULT{status}; }, timeout);
+    }
+    bool WaitHome(HWND wnd, const RECT& home) const {
+        return PollUntil([&] { return SameRect(WindowRect(wnd), home); }, kSlideTimeout);
+    }
+
+    // What the menu's entries send.
+    void Command(std::uint32_t id) const {
+        ASSERT_TRUE(::PostMessageW(trayWnd_, WM_COMMAND, id, 0));
+    }
+
+    // The notice the tray shows next, read and dismissed.
+    std::wstring TakeNotice() const {
+        HWND box = WaitForMessageBox(tray_.value().Id());
+        if (box == nullptr) {
+            ADD_FAILURE() << "no notice";
+            return {};
+        }
+        const MessageBoxContent content = ReadMessageBox(box);
+        EXPECT_EQ(content.caption, L"PopyonnTray");
+        DismissMessageBox(box);
+        PollUntil([&] { return !::IsWindow(box); }, kReplyTimeout);
+        return content.text;
+    }
+
+    EngineSandbox sandbox_;
+    std::optional<Process> tray_;
+    std::optional<Process> engine_;
+    HWND trayWnd_ = nullptr;
+    HWND engineWnd_ = nullptr;
+};
+
+// ---- Start-up ----
+
+using TrayStartup = TraySession;
+
+TEST_F(TrayStartup, StartsTheEngineBesideItAndAttachesAsTheMainFrontEnd) {
+    StartTray();
+    // The engine started from the tray's folder wrote its first settings file there.
+    wchar_t path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    ASSERT_TRUE(::QueryFullProcessImageNameW(engine_.value().Handle(), 0, path, &size));
+    EXPECT_EQ(std::filesystem::path(path), sandbox_.Exe());
+    // A second tray leaves the first alone and ends quietly.
+    Process second = Process::Launch(TrayExe());
+    ASSERT_TRUE(second.WaitForExit(kExitTimeout));
+    DWORD code = 1;
+    ::GetExitCodeProcess(second.Handle(), &code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(::FindWindowW(kTrayClass, nullptr), trayWnd_);
+    EXPECT_EQ(WaitForMessageBox(second.Id(), 0ms), nullptr);
+}
+
+TEST_F(TrayStartup, VersionAndExitWithoutATrayAnswerOnTheConsole) {
+    const ConsoleResult version = RunConsole(TrayExe(), L"--version");
+    EXPECT_EQ(version.exitCode, DWORD{0});
+    EXPECT_TRUE(version.out.starts_with("PopyonnTray ") && version.out.ends_with("\n"))
+        << version.out;
+    const ConsoleResult exit = RunConsole(TrayExe(), L"--exit");
+    EXPECT_EQ(exit.exitCode, DWORD{0});
+    EXPECT_EQ(FindEngineWindow(), nullptr) << "--exit must never start anything";
+    const ConsoleResult bad = RunConsole(TrayExe(), L"--frobnicate");
+    EXPECT_EQ(bad.exitCode, DWORD{2});
+    EXPECT_NE(bad.err.find("unknown argument '--frobnicate'"), std::string::npos) << bad.err;
+}
+
+// A key another program holds is named in one notice; the tray runs on.
+TEST_F(TrayStartup, AHotkeyHeldElsewhereIsNamedInOneNotice) {
+    ASSERT_TRUE(::RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_UP));
+    StartTray();
+    const std::wstring notice = TakeNotice();
+    ::UnregisterHotKey(nullptr, 1);
+    EXPECT_NE(notice.find(L"Ctrl+Alt+Shift+Up  (tuck or release at the top edge)"),
+              std::wstring::npos);
+    EXPECT_EQ(notice.find(L"Ctrl+Alt+Shift+Left"), std::wstring::npos);
+    EXPECT_EQ(WaitForMessageBox(tray_.value().Id(), 500ms), nullptr) << "a second notice";
+    EXPECT_TRUE(tray_.value().Running());
+}
+
+// ---- Rules ----
+
+using TrayRules = TraySession;
+
+TEST_F(TrayRules, AWindowARuleNamesIsTakenWithinASecondAtItsEdge) {
+    WriteRules(
+        "[[window]]\nedge = \"left\"\ntitle = \"W1\"\n\n"
+        "[[window]]\nedge = \"right\"\nexe = \"testwindows\"\ntitle_contains = \"2\"\n");
+    StartTray();
+    ForeignWindows windows({{L"W1", kLeftHome}, {L"W2", kRightHome}, {L"W3", kLeftHome}});
+    const auto shown = Clock::now();
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            return EdgeOf(windows[0]) == LRESULT{edLeft} && EdgeOf(windows[1]) == LRESULT{edRight};
+        },
+        kWithinASecond))
+        << "not taken within a second";
+    EXPECT_LE(Clock::now() - shown, kWithinASecond);
+    EXPECT_TRUE(OwnedByTray(windows[0]));
+    EXPECT_TRUE(OwnedByTray(windows[1]));
+    EXPECT_EQ(StatusOf(windows[2]), LRESULT{rsNone});
+    EXPECT_TRUE(WaitStatus(windows[0], rsHidden));
+}
+
+TEST_F(TrayRules, ABrokenFileGivesANoticeWithItsLineAndTheEarlierRulesHold) {
+    WriteRules(kRulesW1Left);
+    StartTray();
+    ForeignWindows first({{L"W1", kLeftHome}});
+    ASSERT_TRUE(WaitStatus(first[0], rsHidden));
+
+    WriteRules("[[window]]\nedge = \"left\"\ntitle = \"W2\"\nedge = \"right\"\n");
+    const std::wstring notice = TakeNotice();
+    EXPECT_NE(notice.find(L", line 4, column "), std::wstring::npos) << notice;
+    EXPECT_NE(notice.find(L"the rules in force stay"), std::wstring::npos) << notice;
+    // The window stays tucked away, and a new window the old rule names is taken.
+    ForeignWindows later({{L"W1", kRightHome}});
+    EXPECT_TRUE(WaitStatus(later[0], rsHidden));
+    EXPECT_EQ(StatusOf(first[0]), LRESULT{rsHidden});
+
+    // A rule set without W1 sends both home; the new rule takes its window.
+    ForeignWindows w2({{L"W2", kRightHome}});
+    EXPECT_EQ(StatusOf(w2[0]), LRESULT{rsNone});
+    WriteRules("[[window]]\nedge = \"top\"\ntitle = \"W2\"\n");
+    EXPECT_TRUE(WaitStatus(w2[0], rsHidden)) << "the new rule was not used";
+    EXPECT_EQ(EdgeOf(w2[0]), LRESULT{edTop});
+    EXPECT_TRUE(WaitHome(first[0], kLeftHome));
+    EXPECT_TRUE(WaitHome(later[0], kRightHome));
+    EXPECT_EQ(StatusOf(first[0]), LRESULT{rsNone});
+}
+
+// ---- Hotkeys and menu commands ----
+
+using TrayHotkeys = TraySession;
+
+TEST_F(TrayHotkeys, TheTuckKeyPressedTwiceTucksTheActiveWindowAndBringsItBack) {
+    StartTray();
+    ForeignWindows windows({{L"W1", kLeftHome}});
+    const HWND w1 = windows[0];
+    // A click makes it the active window and gives it the X server's keyboard focus.
+    Xdotool(L"mousemove 250 500 click 1");
+    ASSERT_TRUE(PollUntil([&] { return ::GetForegroundWindow() == w1; }, kReplyTimeout));
+    ASSERT_TRUE(MoveCursorTo(kAway));
+
+    Xdotool(L"key ctrl+alt+shift+Left");
+    ASSERT_TRUE(PollUntil([&] { return EdgeOf(w1) == LRESULT{edLeft}; }, kReplyTimeout))
+        << "the hotkey did not tuck the window";
+    EXPECT_TRUE(OwnedByTray(w1));
+    ASSERT_TRUE(WaitStatus(w1, rsHidden));
+    // Beyond the edge it left the foreground, and the X focus, to the desktop. Wine sees a
+    // key only over one of its windows then: the pointer rests on the notification area's.
+    const HWND notificationArea = ::FindWindowW(L"__winex11_standalone_tray", nullptr);
+    RECT area{};
+    ASSERT_TRUE(::GetClientRect(notificationArea, &area));
+    POINT middle{area.right / 2, area.bottom / 2};
+    ::ClientToScreen(notificationArea, &middle);
+    ASSERT_TRUE(MoveCursorTo(middle));
+    Xdotool(L"key ctrl+alt+shift+Left");
+    EXPECT_TRUE(WaitStatus(w1, rsNone, kReplyTimeout)) << "the same key did not release it";
+    EXPECT_TRUE(WaitHome(w1, kLeftHome));
+}
+
+// ---- Menu items, as their WM_COMMAND ----
+
+using TrayMenuItems = TraySession;
+
+TEST_F(TrayMenuItems, TuckTheActiveWindowThenReleaseAllSendsEverythingHome) {
+    WriteRules(kRulesW1Left);
+    StartTray();
+    ForeignWindows windows({{L"W1", kLeftHome}, {L"W2", kRightHome}});
+    ASSERT_TRUE(WaitStatus(windows[0], rsHidden));
+    ASSERT_TRUE(::SetForegroundWindow(windows[1]));
+    ASSERT_TRUE(PollUntil([&] { return ::GetForegroundWindow() == windows[1]; }, kReplyTimeout));
+    // The tray notices the active window on its next tick.
+    PumpFor(500ms);
+    Command(tray::kCmdTuckTop);
+    ASSERT_TRUE(PollUntil([&] { return EdgeOf(windows[1]) == LRESULT{edTop}; }, kReplyTimeout));
+    ASSERT_TRUE(WaitStatus(windows[1], rsHidden));
+
+    Command(tray::kCmdReleaseAll);
+    EXPECT_TRUE(WaitHome(windows[0], kLeftHome));
+    EXPECT_TRUE(WaitHome(windows[1], kRightHome));
+    // Let go by hand, the rule's window is not taken back.
+    PumpFor(600ms);
+    EXPECT_EQ(StatusOf(windows[0]), LRESULT{rsNone});
+    EXPECT_EQ(StatusOf(windows[1]), LRESULT{rsNone});
+}
+
+// A window a rule took in the background counts as active for the engine until the
+// foreground moves; Pop brings it out all the same.
+TEST_F(TrayMenuItems, PopBringsAHeldWindowOut) {
+    std::string settings = kSettings;
+    settings.replace(settings.find("actwin=False"), 12, "actwin=True");
+    sandbox_.WriteSettings(settings);
+    WriteRules(kRulesW1Left);
+    StartTray();
+    ForeignWindows windows({{L"W1", kLeftHome}});
+    ASSERT_TRUE(WaitStatus(windows[0], rsHidden));
+    Command(tray::kCmdFirstWindow);  // Pop of the first window the menu lists
+    EXPECT_TRUE(WaitStatus(windows[0], rsShown));
+    EXPECT_EQ(WindowRect(windows[0]).left, 0);
+}
+
+// "Settings…" leaves the tray working while the engine's dialog is open.
+TEST_F(TrayMenuItems, TheSettingsDialogDoesNotHoldTheTrayUp) {
+    WriteRules(kRulesW1Left);
+    StartTray();
+    Command(tray::kCmdSettings);
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            HWND dialog = ::FindWindowW(L"TForm2", nullptr);
+            return dialog != nullptr && ::IsWindowVisible(dialog);
+        },
+        kStartTimeout))
+        << "no settings dialog";
+    EXPECT_EQ(SendWithTimeout(trayWnd_, WM_NULL, 0, 0, 1000ms), LRESULT{0});
+    ForeignWindows windows({{L"W1", kLeftHome}});
+    EXPECT_TRUE(PollUntil([&] { return EdgeOf(windows[0]) == LRESULT{edLeft}; }, kReplyTimeout));
+}
+
+TEST_F(TrayMenuItems, StartWithWindowsWritesAndRemovesTheRunValue) {
+    StartTray();
+    const std::wstring query = std::wstring(L"query ") + kRunKey + L" /v PopyonnTray";
+    const auto reg = std::filesystem::path(L"C:\\windows\\system32\\reg.exe");
+    Command(tray::kCmdStartWithWindows);
+    std::string out;
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            const ConsoleResult r = RunConsole(reg, query);
+            out = r.out;
+            return r.exitCode == DWORD{0};
+        },
+        kStartTimeout))
+        << "no Run value";
+    // The quoted full path: a folder with spaces must not start another program.
+    std::string expected = "\"";
+    expected.append(TrayExe().string()).append("\"");
+    EXPECT_NE(out.find("REG_SZ"), std::string::npos) << out;
+    EXPECT_NE(out.find(expected), std::string::npos) << out << " lacks " << expected;
+
+    Command(tray::kCmdStartWithWindows);
+    EXPECT_TRUE(
+        PollUntil([&] { return RunConsole(reg, query).exitCode != DWORD{0}; }, kStartTimeout))
+        << "the Run value is still there";
+}
+
+TEST_F(TrayMenuItems, EditRulesWritesATemplateFirstAndOpensTheFile) {
+    StartTray();
+    ASSERT_FALSE(std::filesystem::exists(RulesFile()));
+    Command(tray::kCmdEditRules);
+    HWND editor = nullptr;
+    const std::wstring fileName = RulesFile().filename().wstring();
+    EXPECT_TRUE(PollUntil(
+        [&] {
+            editor = nullptr;
+            for (HWND wnd = ::GetTopWindow(nullptr); wnd != nullptr;
+                 wnd = ::GetWindow(wnd, GW_HWNDNEXT)) {
+                if (::IsWindowVisible(wnd) &&
+                    WindowText(wnd).find(fileName) != std::wstring::npos) {
+                    editor = wnd;
+                }
+            }
+            return editor != nullptr;
+        },
+        kStartTimeout))
+        << "no editor shows " << RulesFile().string();
+    // Comments only: it changes nothing until the user writes a rule.
+    std::string text(4096, '\0');
+    HANDLE file =
+        ::CreateFileW(RulesFile().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD got = 0;
+    ::ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, nullptr);
+    ::CloseHandle(file);
+    text.resize(got);
+    EXPECT_TRUE(text.starts_with("# PopyonnTray rules.")) << text;
+    EXPECT_NE(text.find("# [[window]]\n# edge = \"left\""), std::string::npos) << text;
+    if (editor != nullptr) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(editor, &pid);
+        Process::Adopt(pid).Kill();
+    }
+    EXPECT_EQ(WaitForMessageBox(tray_.value().Id(), 500ms), nullptr) << "a notice came up";
+}
+
+// ---- Exit, log-off and faults ----
+
+using TrayExit = TraySession;
+
+TEST_F(TrayExit, ExitPutsEveryWindowHomeEndsTheEngineAndTheTray) {
+    WriteRules(kRulesW1Left);
+    StartTray();
+    ForeignWindows windows({{L"W1", kLeftHome}, {L"W2", kRightHome}});
+    ASSERT_TRUE(WaitStatus(windows[0], rsHidden));
+    // A window another front-end registered goes home too: every detach ends the engine.
+    ASSERT_EQ(Send(EM_REGISTER, windows[1], edRight), LRESULT{0});
+    ASSERT_TRUE(WaitStatus(windows[1], rsHidden));
+
+    const ConsoleResult exit = RunConsole(TrayExe(), L"--exit", 20s);
+    EXPECT_EQ(exit.exitCode, DWORD{0}) << exit.err;
+    EXPECT_FALSE(tray_.value().Running());
+    EXPECT_TRUE(engine_.value().WaitForExit(kExitTimeout)) << "the engine did not end";
+    EXPECT_TRUE(SameRect(WindowRect(windows[0]), kLeftHome));
+    EXPECT_TRUE(SameRect(WindowRect(windows[1]), kRightHome));
+    EXPECT_EQ(::FindWindowW(kTrayClass, nullptr), nullptr);
+}
+
+TEST_F(TrayExit, AtLogOffEveryWindowGoesHome) {
+    WriteRules(kRulesW1Left);
+    StartTray();
+    ForeignWindows windows({{L"W1", kLeftHome}});
+    ASSERT_TRUE(WaitStatus(windows[0], rsHidden));
+    EXPECT_EQ(SendWithTimeout(trayWnd_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), LRESULT{TRUE});
+    EXPECT_TRUE(SendWithTimeout(trayWnd_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, 20s));
+    EXPECT_TRUE(engine_.value().WaitForExit(kExitTimeout)) << "the engine did not end";
+    EXPECT_TRUE(SameRect(WindowRect(windows[0]), kLeftHome));
+}
+
+using TrayFaults = TraySession;
+
+TEST_F(TrayFaults, AKilledEngineLeavesNoWindowBehindAndANewOneComesUp) {
+    WriteRules(kRulesW1Left);
+    StartTray();
+    ForeignWindows windows({{L"W1", kLeftHome}});
+    ASSERT_TRUE(WaitStatus(windows[0], rsHidden));
+    const DWORD killed = engine_.value().Id();
+    engine_.value().Kill();
+
+    EXPECT_TRUE(WaitHome(windows[0], kLeftHome)) << "the window was not put back";
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            engineWnd_ = FindEngineWindow();
+            return engineWnd_ != nullptr && WindowProcessId(engineWnd_) != killed;
+        },
+        kStartTimeout))
+        << "no new engine";
+    engine_ = Process::Adopt(WindowProcessId(engineWnd_));
+    // The rule takes its window again, for the new engine.
+    EXPECT_TRUE(WaitStatus(windows[0], rsHidden));
+    EXPECT_TRUE(OwnedByTray(windows[0]));
+    EXPECT_TRUE(tray_.value().Running());
+}
+
+}  // namespace
+}  // namespace popyo::wine

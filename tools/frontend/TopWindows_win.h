@@ -1,0 +1,32 @@
+// Reading the desktop's top-level windows: the window-manager side of TopWindow.h.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/frontend/TopWindow.h"
+
+namespace popyo::frontend {
+
+enum class Scope {
+    AllWindows,   // hidden ones too, as naming a window by title or class needs
+    ShownWindows  // only visible, unminimized windows: all a rule may take
+};
+
+// In z-order, top first.
+std::vector<TopWindow> SnapshotTopWindows(Scope scope = Scope::AllWindows);
+TopWindow Describe(HWND wnd);
+
+// Read from the window's own record, with no message sent, so a hung program cannot stall
+// the caller.
+std::wstring TitleOf(HWND wnd);
+std::wstring ClassOf(HWND wnd);
+// "notepad.exe"; empty when the process cannot be asked.
+std::wstring ExeOf(HWND wnd);
+
+// The rectangle of all monitors together.
+TRect VirtualDesktop();
+
+}  // namespace popyo::frontend

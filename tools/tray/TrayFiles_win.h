@@ -1,0 +1,35 @@
+// The tray's files: where it lives, its rules file, and reading, writing and opening it.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace popyo::tray {
+
+std::wstring ExePath();
+std::wstring DirectoryOf(const std::wstring& path);
+std::wstring FileNameOf(const std::wstring& path);
+// PopyoTray_<user>.toml beside the executables, like the engine's settings file.
+std::wstring DefaultRulesPath();
+// A path given on the command line, made absolute against the current directory.
+std::wstring AbsolutePath(const std::wstring& path);
+
+// What changes when the file is saved; `exists` false for no file.
+struct FileStamp {
+    bool exists = false;
+    ULONGLONG writeTime = 0;
+    ULONGLONG size = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+FileStamp StampOf(const std::wstring& path);
+
+// Nothing when the file cannot be read now: missing, or held by an editor that saves it.
+std::optional<std::string> ReadFileBytes(const std::wstring& path);
+// Writes the file only when there is none yet; false with the reason when that fails.
+bool CreateFileWith(const std::wstring& path, std::string_view bytes, std::wstring& why);
+// Opens the file in the program Windows has for it, else in Notepad.
+bool OpenInEditor(const std::wstring& path, std::wstring& why);
+
+}  // namespace popyo::tray
