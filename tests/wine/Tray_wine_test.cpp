@@ -96,8 +96,8 @@ class TraySession : public ::testing::Test {
     void WriteRules(std::string_view rules) const { WriteFileBytes(RulesFile(), rules); }
 
     // Starts the tray and waits until it has attached to an engine.
-    void StartTray() {
-        tray_ = Process::Launch(TrayExe());
+    void StartTray(std::wstring_view args = {}) {
+        tray_ = Process::Launch(TrayExe(), args);
         ASSERT_TRUE(PollUntil(
             [&] {
                 trayWnd_ = ::FindWindowW(kTrayClass, nullptr);
@@ -172,6 +172,26 @@ TEST_F(TrayStartup, StartsTheEngineBesideItAndAttachesAsTheMainFrontEnd) {
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(::FindWindowW(kTrayClass, nullptr), trayWnd_);
     EXPECT_EQ(WaitForMessageBox(second.Id(), 0ms), nullptr);
+    // The tray is the main front-end: the engine refuses another.
+    ForeignWindows other({{L"Other front-end", kRightHome}});
+    ASSERT_EQ(Send(EM_ATTACH, other[0], 1), LRESULT{1});
+    EXPECT_EQ(Send(EM_CLASSIFY, other[0], LPARAM(HandleParam(other[0]))), LRESULT{wcUnknown});
+}
+
+TEST_F(TrayStartup, WithoutAnEngineBesideItANoticeSaysWhy) {
+    ASSERT_TRUE(::DeleteFileW(sandbox_.Exe().c_str()));
+    Process tray = Process::Launch(TrayExe());
+    HWND box = WaitForMessageBox(tray.Id());
+    ASSERT_NE(box, nullptr) << "no notice";
+    const std::wstring text = ReadMessageBox(box).text;
+    EXPECT_NE(text.find(L"PopyonnEngine.exe could not be started from " + sandbox_.Dir().wstring()),
+              std::wstring::npos)
+        << std::filesystem::path(text).string();
+    DismissMessageBox(box);
+    ASSERT_TRUE(tray.WaitForExit(kExitTimeout));
+    DWORD code = 0;
+    ::GetExitCodeProcess(tray.Handle(), &code);
+    EXPECT_EQ(code, 1u);
 }
 
 TEST_F(TrayStartup, VersionAndExitWithoutATrayAnswerOnTheConsole) {
@@ -203,6 +223,16 @@ TEST_F(TrayStartup, AHotkeyHeldElsewhereIsNamedInOneNotice) {
 // ---- Rules ----
 
 using TrayRules = TraySession;
+
+TEST_F(TrayRules, TheRulesFileCanBeNamedOnTheCommandLine) {
+    WriteRules("[[window]]\nedge = \"left\"\ntitle = \"W2\"\n");
+    const auto other = sandbox_.Dir() / L"其の他 rules.toml";
+    WriteFileBytes(other, "[[window]]\nedge = \"bottom\"\ntitle = \"W1\"\n");
+    StartTray(L"--rules \"" + other.wstring() + L"\"");
+    ForeignWindows windows({{L"W1", kLeftHome}, {L"W2", kRightHome}});
+    EXPECT_TRUE(PollUntil([&] { return EdgeOf(windows[0]) == LRESULT{edBottom}; }, kReplyTimeout));
+    EXPECT_EQ(StatusOf(windows[1]), LRESULT{rsNone});
+}
 
 TEST_F(TrayRules, AWindowARuleNamesIsTakenWithinASecondAtItsEdge) {
     WriteRules(
@@ -243,8 +273,8 @@ TEST_F(TrayRules, ABrokenFileGivesANoticeWithItsLineAndTheEarlierRulesHold) {
     ForeignWindows w2({{L"W2", kRightHome}});
     EXPECT_EQ(StatusOf(w2[0]), LRESULT{rsNone});
     WriteRules("[[window]]\nedge = \"top\"\ntitle = \"W2\"\n");
-    EXPECT_TRUE(WaitStatus(w2[0], rsHidden)) << "the new rule was not used";
-    EXPECT_EQ(EdgeOf(w2[0]), LRESULT{edTop});
+    EXPECT_TRUE(PollUntil([&] { return EdgeOf(w2[0]) == LRESULT{edTop}; }, kWithinASecond))
+        << "the saved file was not read within a second";
     EXPECT_TRUE(WaitHome(first[0], kLeftHome));
     EXPECT_TRUE(WaitHome(later[0], kRightHome));
     EXPECT_EQ(StatusOf(first[0]), LRESULT{rsNone});

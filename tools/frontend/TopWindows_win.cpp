@@ -17,9 +17,14 @@ std::wstring FileNameOf(std::wstring_view path) {
 
 }  // namespace
 
-std::vector<TopWindow> SnapshotTopWindows(Scope scope) {
+std::vector<HWND> TopLevelWindows() {
     std::vector<HWND> handles;
     ::EnumWindows(CollectHandle, reinterpret_cast<LPARAM>(&handles));
+    return handles;
+}
+
+std::vector<TopWindow> SnapshotTopWindows(Scope scope) {
+    const std::vector<HWND> handles = TopLevelWindows();
     std::vector<TopWindow> windows;
     windows.reserve(handles.size());
     for (HWND wnd : handles) {

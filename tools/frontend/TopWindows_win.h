@@ -16,6 +16,7 @@ enum class Scope {
 };
 
 // In z-order, top first.
+std::vector<HWND> TopLevelWindows();
 std::vector<TopWindow> SnapshotTopWindows(Scope scope = Scope::AllWindows);
 TopWindow Describe(HWND wnd);
 

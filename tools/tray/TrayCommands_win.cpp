@@ -99,10 +99,12 @@ void TrayApp::ReleaseAll() {
     for (const Held& h : held) {
         Release(ToHwnd(h.handle));
     }
-    // Windows other front-ends registered go home too: this is the tray's "undo everything".
-    for (const frontend::TopWindow& window : frontend::SnapshotTopWindows()) {
-        if (engine_->Holds(ToHwnd(window.handle))) {
-            engine_->Release(ToHwnd(window.handle));
+    // Windows other front-ends registered go home too: this is the tray's "undo
+    // everything". The rules leave them alone afterwards, as the tray's own.
+    for (HWND wnd : frontend::TopLevelWindows()) {
+        if (engine_->Holds(wnd)) {
+            engine_->Release(wnd);
+            holdings_.LetGo(FromHwnd(wnd));
         }
     }
 }
