@@ -2,6 +2,7 @@
 
 #include <array>
 #include <climits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,9 @@
 namespace popyctl {
 namespace {
 
+using popyo::MonitorList;
 using popyo::frontend::PlanRescue;
+using popyo::frontend::PutBackPosition;
 using popyo::frontend::RescuePosition;
 using popyo::frontend::WindowMatch;
 using Kind = WindowSpec::Kind;
@@ -283,7 +286,7 @@ TEST(PopyctlRescue, WindowsWhollyOutsideComeBackAcrossTheNearestEdge) {
         TopWindow w = Window(7, "lost", "X", c.visible);
         w.rect = c.window;
         w.minimized = c.minimized;
-        EXPECT_EQ(RescuePosition(w, c.desktop), c.to);
+        EXPECT_EQ(RescuePosition(w, MonitorList{c.desktop}), c.to);
     }
 }
 
@@ -293,13 +296,40 @@ TEST(PopyctlRescue, PlanListsOnlyLostWindowsInOrder) {
     TopWindow shown = Window(8, "Calculator", "CalcFrame");
     TopWindow alsoLost = Window(10, "B", "B");
     alsoLost.rect = {0, 2000, 10, 2010};
-    const std::vector<Rescue> plan = PlanRescue({lost, shown, alsoLost}, kScreen);
+    const std::vector<Rescue> plan = PlanRescue({lost, shown, alsoLost}, MonitorList{kScreen});
     ASSERT_EQ(plan.size(), 2u);
     EXPECT_EQ(FormatRescue(plan[0]),
               "moved 0x00000009 \"Untitled - Notepad\" from (-800,100)-(0,700) to (0,100)");
     EXPECT_EQ(plan[1].handle, 10u);
     EXPECT_EQ(plan[1].to, (TPoint{0, 1070}));
-    EXPECT_TRUE(PlanRescue({lost}, TRect{}).empty());
+    EXPECT_TRUE(PlanRescue({lost}, MonitorList{}).empty());
+}
+
+// With several monitors "lost" means shown by none, also inside their bounding box; a lost
+// window comes back onto the nearest monitor, and a put-back home no monitor shows moves onto
+// the nearest.
+TEST(PopyctlRescue, SeveralMonitors) {
+    const MonitorList monitors{{0, 0, 1920, 1080}, {1920, 0, 4480, 1440}};
+    struct Case {
+        const char* what;
+        TRect window;
+        std::optional<TPoint> rescuedTo;
+        TPoint putBackAt;
+    };
+    constexpr Case kCases[] = {
+        {"on A", {100, 100, 500, 400}, std::nullopt, {100, 100}},
+        {"across both", {1800, 100, 2200, 400}, std::nullopt, {1800, 100}},
+        {"below A, inside the box", {100, 1100, 500, 1400}, TPoint{100, 780}, {100, 780}},
+        {"right of B", {4600, 100, 5000, 400}, TPoint{4080, 100}, {4080, 100}},
+        {"left of A", {-500, 1200, -100, 1300}, TPoint{0, 980}, {0, 980}},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        TopWindow w = Window(7, "lost", "X");
+        w.rect = c.window;
+        EXPECT_EQ(RescuePosition(w, monitors), c.rescuedTo);
+        EXPECT_EQ(PutBackPosition(c.window, monitors), c.putBackAt);
+    }
 }
 
 TEST(PopyctlWatch, ALineTellsTimeStatusAndPlace) {

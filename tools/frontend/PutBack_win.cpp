@@ -1,5 +1,8 @@
 #include "tools/frontend/PutBack_win.h"
 
+#include "tools/frontend/Rescue.h"
+#include "tools/frontend/TopWindows_win.h"
+
 namespace popyo::frontend {
 
 Taken TakeNote(HWND wnd) {
@@ -12,18 +15,29 @@ Taken TakeNote(HWND wnd) {
     return taken;
 }
 
+namespace {
+
+// Where the window was taken, or, when no monitor shows that place any more, the nearest
+// place a monitor shows.
+TPoint Home(const Taken& t) {
+    return PutBackPosition(t.rect, Monitors());
+}
+
+}  // namespace
+
 bool StandsAtHome(const Taken& t) {
     RECT r{};
-    return !::IsIconic(t.wnd) && ::GetWindowRect(t.wnd, &r) && r.left == t.rect.Left &&
-           r.top == t.rect.Top && (!t.maximized || ::IsZoomed(t.wnd));
+    const TPoint home = Home(t);
+    return !::IsIconic(t.wnd) && ::GetWindowRect(t.wnd, &r) && r.left == home.X &&
+           r.top == home.Y && (!t.maximized || ::IsZoomed(t.wnd));
 }
 
 void PutBack(const Taken& t) {
     if (::IsIconic(t.wnd)) {
         ::ShowWindow(t.wnd, SW_RESTORE);
     }
-    ::SetWindowPos(t.wnd, HWND_NOTOPMOST, t.rect.Left, t.rect.Top, 0, 0,
-                   SWP_NOSIZE | SWP_NOACTIVATE);
+    const TPoint home = Home(t);
+    ::SetWindowPos(t.wnd, HWND_NOTOPMOST, home.X, home.Y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     if (t.maximized && !::IsZoomed(t.wnd)) {
         ::ShowWindow(t.wnd, SW_SHOWMAXIMIZED);
     }

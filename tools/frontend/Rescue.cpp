@@ -29,25 +29,32 @@ std::optional<std::int32_t> BackInside(std::int32_t lo,
 
 }  // namespace
 
-std::optional<TPoint> RescuePosition(const TopWindow& window, const TRect& desktop) {
+std::optional<TPoint> RescuePosition(const TopWindow& window, const MonitorList& monitors) {
     // A minimized window parks far off screen (-32000) but is not lost; a window without
     // an area shows nothing wherever it stands.
     const TRect& r = window.rect;
-    if (!window.visible || window.minimized || IsEmpty(r) || IsEmpty(desktop)) {
+    if (!window.visible || window.minimized || IsEmpty(r) || monitors.Empty() ||
+        OnAnyMonitor(monitors, r)) {
         return std::nullopt;
     }
-    const auto x = BackInside(r.Left, r.Right, desktop.Left, desktop.Right);
-    const auto y = BackInside(r.Top, r.Bottom, desktop.Top, desktop.Bottom);
-    if (!x && !y) {
-        return std::nullopt;
-    }
+    // Wholly beyond the nearest monitor on one axis or both: each such axis comes back.
+    const TRect target = MonitorFor(monitors, r);
+    const auto x = BackInside(r.Left, r.Right, target.Left, target.Right);
+    const auto y = BackInside(r.Top, r.Bottom, target.Top, target.Bottom);
     return TPoint{x.value_or(r.Left), y.value_or(r.Top)};
 }
 
-std::vector<Rescue> PlanRescue(const std::vector<TopWindow>& windows, const TRect& desktop) {
+TPoint PutBackPosition(const TRect& home, const MonitorList& monitors) {
+    if (monitors.Empty() || IsEmpty(home) || OnAnyMonitor(monitors, home)) {
+        return {home.Left, home.Top};
+    }
+    return PlaceWithin(home, MonitorFor(monitors, home));
+}
+
+std::vector<Rescue> PlanRescue(const std::vector<TopWindow>& windows, const MonitorList& monitors) {
     std::vector<Rescue> plan;
     for (const TopWindow& window : windows) {
-        if (auto to = RescuePosition(window, desktop)) {
+        if (auto to = RescuePosition(window, monitors)) {
             plan.push_back({window.handle, window.title, window.rect, *to});
         }
     }

@@ -86,17 +86,30 @@ std::wstring ExeOf(HWND wnd) {
     }
 }
 
-TRect VirtualDesktop() {
-    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const int width = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    const int height = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    if (width > 0 && height > 0) {
-        return {left, top, left + width, top + height};
+namespace {
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (::GetMonitorInfoW(monitor, &info)) {
+        const RECT& r = info.rcMonitor;
+        reinterpret_cast<MonitorList*>(list)->Add({r.left, r.top, r.right, r.bottom});
     }
-    RECT r{};
-    ::GetWindowRect(::GetDesktopWindow(), &r);
-    return {r.left, r.top, r.right, r.bottom};
+    return TRUE;
+}
+
+}  // namespace
+
+// Should the system answer with no monitor at all, the desktop window's rectangle stands in.
+MonitorList Monitors() {
+    MonitorList monitors;
+    ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    if (monitors.Empty()) {
+        RECT r{};
+        ::GetWindowRect(::GetDesktopWindow(), &r);
+        monitors.Add({r.left, r.top, r.right, r.bottom});
+    }
+    return monitors;
 }
 
 }  // namespace popyo::frontend

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Monitors.h"
 #include "tools/frontend/TopWindow.h"
 
 namespace popyo::frontend {
@@ -27,7 +28,7 @@ std::wstring ClassOf(HWND wnd);
 // "notepad.exe"; empty when the process cannot be asked.
 std::wstring ExeOf(HWND wnd);
 
-// The rectangle of all monitors together.
-TRect VirtualDesktop();
+// Each monitor's rectangle.
+MonitorList Monitors();
 
 }  // namespace popyo::frontend

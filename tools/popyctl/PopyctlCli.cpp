@@ -86,7 +86,7 @@ constexpr VerbRow kVerbs[] = {
     {Verb::Settings, "settings", 0, "opens the engine's settings dialog; returns when it closes"},
     {Verb::Detach, "detach", kFrontEnd, "FRONTEND: every window goes back and the engine ends"},
     {Verb::Run, "run", kRules, "RULE...: a front-end that takes every window a RULE names"},
-    {Verb::Rescue, "rescue", 0, "windows lying wholly outside the desktop come back inside"},
+    {Verb::Rescue, "rescue", 0, "windows that no monitor shows come back onto the nearest one"},
     {Verb::Watch, "watch", kWindow,
      "WINDOW: prints each change of its status and place until it or the engine ends"},
 };

@@ -146,8 +146,7 @@ int Run(const Command& cmd) {
 }
 
 int RescueLost(const Command&) {
-    std::vector<Rescue> plan =
-        PlanRescue(frontend::SnapshotTopWindows(), frontend::VirtualDesktop());
+    std::vector<Rescue> plan = PlanRescue(frontend::SnapshotTopWindows(), frontend::Monitors());
     // A running engine holds its hidden windows beyond the edge on purpose.
     if (const auto engine = EngineLink::TryFind()) {
         std::erase_if(
