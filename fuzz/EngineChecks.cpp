@@ -344,9 +344,13 @@ void CheckMonitorPlaces(const TformPopyonnEngine& engine,
         }
         // A window maximized again once it is out covers what maximizing covers.
         const bool maximized = (sim.Window(slot->Wnd).style & kWsMaximize) != 0;
+        // The slot's rectangle after a step out holds only the coordinates the step moved;
+        // what the window slid against is judged from where it stands.
+        Tregwin standing = *slot;
+        standing.Rect = r;
         if (was->status == rsShowing && slot->Status == rsShown && undisturbed && !maximized &&
             fits && !HasNoArea(r) && was->rect != slot->Rect && slot->ToHome == 0 &&
-            slot->Bounds().FromMonitor) {
+            standing.Bounds().FromMonitor) {
             const bool sideways = slot->Edge == edLeft || slot->Edge == edRight;
             const bool within = sideways ? m.Left <= r.Left && r.Right <= m.Right
                                          : m.Top <= r.Top && r.Bottom <= m.Bottom;

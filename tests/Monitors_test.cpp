@@ -296,6 +296,48 @@ TEST(MonitorRemoved, WindowsMoveToTheNearestMonitorLeft) {
     }
 }
 
+// Found by the fuzzer: a window whose user moved it, tucked away, onto another monitor beyond
+// its own monitor's side counted as hidden there. Hiding again, it goes back to just beyond
+// its monitor's side, where no monitor shows it; out of line with its monitor, it hides
+// beyond the desktop's side.
+TEST(MonitorMovedByItsUser, HidingAgainEndsWhereNoMonitorShowsIt) {
+    const TRect a{0, 0, 1920, 1080};
+    const TRect above{0, -2160, 1920, -1080};  // 1080 pixels above A, with a gap between
+    const TRect left{-1920, -1500, 0, -420};
+    struct Case {
+        const char* name;
+        TRect movedTo;
+        TRect hiddenAt;
+    };
+    const Case kCases[] = {
+        {"onto the monitor above, in line", {100, -1500, 500, -1200}, {100, -300, 500, 0}},
+        {"onto the monitor to the left, out of line",
+         {-1500, -800, -1100, -500},
+         {-1500, -2460, -1100, -2160}},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        EngineRig rig;
+        rig.sim.SetMonitors({a, above, left});
+        rig.engine.OffTime = 0;
+        rig.sim.cursor = {900, 500};
+        rig.Tick();
+        const Hwnd w = rig.AddRegistered({100, 100, 500, 400}, edTop);
+        for (int i = 0; i < 40 && rig.Slot(w).Status != rsHidden; ++i) {
+            rig.Tick();
+        }
+        ASSERT_EQ(rig.sim.RectOf(w), (TRect{100, -300, 500, 0}));
+        rig.sim.MoveTo(w, c.movedTo.Left, c.movedTo.Top);
+        rig.engine.Dispatch(EM_HIDE, w, 0);
+        for (int i = 0; i < 40 && (i == 0 || rig.Slot(w).Status != rsHidden); ++i) {
+            rig.Tick();
+        }
+        EXPECT_EQ(rig.Slot(w).Status, rsHidden);
+        EXPECT_EQ(rig.sim.RectOf(w), c.hiddenAt);
+        EXPECT_FALSE(OnAnyMonitor({a, above, left}, rig.sim.RectOf(w)));
+    }
+}
+
 // What front-ends and the engine ask of a list of monitors.
 TEST(MonitorList, WhichMonitorARectangleBelongsTo) {
     const MonitorList m{{0, 0, 1920, 1080}, {1920, 0, 4480, 1440}};

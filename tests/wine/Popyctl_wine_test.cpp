@@ -34,6 +34,24 @@ bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
+// The window's rectangle once it has not changed for a quarter of a second.
+RECT SettledRect(HWND wnd) {
+    using Clock = std::chrono::steady_clock;
+    RECT last = WindowRect(wnd);
+    auto since = Clock::now();
+    PollUntil(
+        [&] {
+            const RECT now = WindowRect(wnd);
+            if (!SameRect(now, last)) {
+                last = now;
+                since = Clock::now();
+            }
+            return Clock::now() - since >= std::chrono::milliseconds(250);
+        },
+        kSlideTimeout);
+    return last;
+}
+
 bool OneLine(const std::string& text) {
     return std::ranges::count(text, '\n') == 1 && text.ends_with('\n');
 }
@@ -242,9 +260,10 @@ TEST_F(PopyctlRescue, BringsBackWhatAKilledEngineLeftOutsideAndNothingElse) {
     ASSERT_TRUE(
         PollUntil([&] { return WindowRect(sliding).left < kSlidingHome.left; }, kSlideTimeout));
     engine_.value().Kill();
-    // Most likely still partly on screen; should the last step have come first, it is lost
-    // like the other.
-    const RECT slidingAtKill = WindowRect(sliding);
+    // A move the engine sent just before it died may still reach the window afterwards: its
+    // place counts once it has stood still for a while. Most likely still partly on screen;
+    // should the last step have come first, it is lost like the other.
+    const RECT slidingAtKill = SettledRect(sliding);
     const bool slidingLost = slidingAtKill.right <= 0;
 
     const ConsoleResult r = Popyctl(L"rescue");
