@@ -25,4 +25,24 @@ std::string Narrow(std::wstring_view utf16) {
     return out;
 }
 
+namespace {
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (::GetMonitorInfoW(monitor, &info)) {
+        const RECT& r = info.rcMonitor;
+        reinterpret_cast<MonitorList*>(list)->Add({r.left, r.top, r.right, r.bottom});
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+MonitorList EnumerateMonitors() {
+    MonitorList monitors;
+    ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
 }  // namespace popyo

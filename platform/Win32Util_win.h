@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/Geometry.h"
+#include "platform/Monitors.h"
 
 namespace popyo {
 
@@ -24,6 +25,9 @@ inline Hwnd FromHwnd(HWND wnd) {
 
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
+
+// Each monitor's rectangle (EnumDisplayMonitors, GetMonitorInfo).
+MonitorList EnumerateMonitors();
 
 // Owner of a kernel handle (file, process, mutex); move-only.
 class UniqueHandle {

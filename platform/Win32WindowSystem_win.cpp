@@ -70,24 +70,8 @@ std::optional<TPoint> Win32WindowSystem::GetCursorPos() {
     return TPoint{p.x, p.y};
 }
 
-namespace {
-
-BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (::GetMonitorInfoW(monitor, &info)) {
-        const RECT& r = info.rcMonitor;
-        reinterpret_cast<MonitorList*>(list)->Add({r.left, r.top, r.right, r.bottom});
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 MonitorList Win32WindowSystem::GetMonitors() {
-    MonitorList monitors;
-    ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-    return monitors;
+    return EnumerateMonitors();
 }
 
 // The engine asks whether a key or button is down anywhere on the desktop. A thread's own

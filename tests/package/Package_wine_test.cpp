@@ -56,10 +56,6 @@ constexpr wchar_t kTrayClass[] = L"PopyonnTrayWindow";
 // --exit waits up to 10 s for the tray; the Wine process start comes on top.
 constexpr milliseconds kTrayExitTimeout{20000};
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 std::string Narrow(const std::wstring& text) {
     return std::string(text.begin(), text.end());
 }

@@ -30,10 +30,6 @@ constexpr POINT kAway{960, 150};
 constexpr RECT kLeftHome{100, 400, 400, 600};
 constexpr RECT kRightHome{1500, 400, 1800, 600};
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 // The window's rectangle once it has not changed for a quarter of a second.
 RECT SettledRect(HWND wnd) {
     using Clock = std::chrono::steady_clock;

@@ -27,7 +27,6 @@ constexpr char kSavedWithStep300[] =
     "DisableKey=17\r\nAutoRestore=True\r\nMouseDownDisable=True\r\nOnTime=7\r\n"
     "OffTime=10\r\nOutCheck=True\r\nSwitchOnTime=True\r\nAutoActivate=True\r\n"
     "ChangePopyonStyle=False\r\n";
-constexpr wchar_t kXdotool[] = L"Z:\\usr\\bin\\xdotool";
 // Where the slide test window stands: far from the dialog in the screen's middle and from
 // the cursor, registered at the left edge.
 constexpr RECT kHome{1400, 300, 1600, 500};
@@ -118,23 +117,6 @@ HWND FocusOf(HWND dialog) {
     info.cbSize = sizeof info;
     ::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &info);
     return info.hwndFocus;
-}
-
-// Real input through the X server, as a user's. Wine starts a Unix program without a
-// handle to wait on, so callers poll for the keys' effect instead.
-void Xdotool(const std::wstring& args) {
-    ASSERT_NE(::GetFileAttributesW(kXdotool), INVALID_FILE_ATTRIBUTES) << "xdotool is missing";
-    std::wstring commandLine = std::wstring(kXdotool) + L" " + args;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 nullptr, &startup, &info));
-    for (HANDLE h : {info.hProcess, info.hThread}) {
-        if (h != nullptr) {
-            ::CloseHandle(h);
-        }
-    }
 }
 
 std::wstring ClickAt(POINT p) {

@@ -27,7 +27,6 @@ constexpr char kSettings[] =
     "OffTime=0\r\nOutCheck=True\r\nSwitchOnTime=False\r\nAutoActivate=False\r\n"
     "ChangePopyonStyle=False\r\n";
 constexpr wchar_t kTrayClass[] = L"PopyonnTrayWindow";
-constexpr wchar_t kXdotool[] = L"Z:\\usr\\bin\\xdotool";
 constexpr wchar_t kRunKey[] = L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr POINT kAway{960, 150};
 constexpr RECT kLeftHome{100, 400, 400, 600};
@@ -37,27 +36,6 @@ constexpr milliseconds kWithinASecond{1000};
 constexpr milliseconds kSlideTimeout{10000};
 
 constexpr char kRulesW1Left[] = "[[window]]\nedge = \"left\"\ntitle = \"W1\"\n";
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-// Real input through the X server, as a user's. Wine starts a Unix program without a
-// handle to wait on, so callers poll for the input's effect instead.
-void Xdotool(const std::wstring& args) {
-    ASSERT_NE(::GetFileAttributesW(kXdotool), INVALID_FILE_ATTRIBUTES) << "xdotool is missing";
-    std::wstring commandLine = std::wstring(kXdotool) + L" " + args;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 nullptr, &startup, &info));
-    for (HANDLE h : {info.hProcess, info.hThread}) {
-        if (h != nullptr) {
-            ::CloseHandle(h);
-        }
-    }
-}
 
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,

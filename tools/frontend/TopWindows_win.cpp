@@ -86,24 +86,9 @@ std::wstring ExeOf(HWND wnd) {
     }
 }
 
-namespace {
-
-BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (::GetMonitorInfoW(monitor, &info)) {
-        const RECT& r = info.rcMonitor;
-        reinterpret_cast<MonitorList*>(list)->Add({r.left, r.top, r.right, r.bottom});
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 // Should the system answer with no monitor at all, the desktop window's rectangle stands in.
 MonitorList Monitors() {
-    MonitorList monitors;
-    ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    MonitorList monitors = EnumerateMonitors();
     if (monitors.Empty()) {
         RECT r{};
         ::GetWindowRect(::GetDesktopWindow(), &r);

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include <psapi.h>
 #include <winternl.h>
 
@@ -57,14 +59,15 @@ bool WaitPumping(HANDLE handle, milliseconds timeout) {
     }
 }
 
-struct BoxSearch {
+struct ClassSearch {
     DWORD processId;
+    std::wstring_view className;
     HWND found;
 };
 
-BOOL CALLBACK FindBoxOf(HWND wnd, LPARAM param) {
-    auto* search = reinterpret_cast<BoxSearch*>(param);
-    if (WindowProcessId(wnd) == search->processId && ClassName(wnd) == L"#32770" &&
+BOOL CALLBACK FindVisibleOfClass(HWND wnd, LPARAM param) {
+    auto* search = reinterpret_cast<ClassSearch*>(param);
+    if (WindowProcessId(wnd) == search->processId && ClassName(wnd) == search->className &&
         ::IsWindowVisible(wnd)) {
         search->found = wnd;
         return FALSE;
@@ -507,15 +510,16 @@ std::wstring ClassName(HWND wnd) {
     return std::wstring(name, n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
-HWND WaitForMessageBox(DWORD processId, milliseconds timeout) {
-    BoxSearch search{processId, nullptr};
-    PollUntil(
-        [&] {
-            ::EnumWindows(&FindBoxOf, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        timeout);
+HWND VisibleWindowOf(DWORD processId, std::wstring_view className) {
+    ClassSearch search{processId, className, nullptr};
+    ::EnumWindows(&FindVisibleOfClass, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND WaitForMessageBox(DWORD processId, milliseconds timeout) {
+    HWND box = nullptr;
+    PollUntil([&] { return (box = VisibleWindowOf(processId, L"#32770")) != nullptr; }, timeout);
+    return box;
 }
 
 MessageBoxContent ReadMessageBox(HWND box) {
@@ -611,27 +615,10 @@ namespace {
 // TestWindows' message that opens a popup menu at the point in lParam.
 constexpr UINT kOpenMenu = WM_APP + 1;
 
-struct MenuSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindMenuOf(HWND wnd, LPARAM param) {
-    auto* search = reinterpret_cast<MenuSearch*>(param);
-    if (WindowProcessId(wnd) == search->processId && ClassName(wnd) == L"#32768" &&
-        ::IsWindowVisible(wnd)) {
-        search->found = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 }  // namespace
 
 HWND ForeignWindows::VisibleMenu() const {
-    MenuSearch search{process_.Id(), nullptr};
-    ::EnumWindows(&FindMenuOf, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return VisibleWindowOf(process_.Id(), L"#32768");
 }
 
 HWND ForeignWindows::OpenMenu(std::size_t i, POINT at) {
@@ -651,6 +638,26 @@ ForeignWindows::~ForeignWindows() {
         ::PostMessageW(wnd, WM_CLOSE, 0, 0);
     }
     process_.WaitForExit(kExitTimeout);
+}
+
+void Xdotool(const std::wstring& args) {
+    constexpr wchar_t kXdotool[] = L"Z:\\usr\\bin\\xdotool";
+    ASSERT_NE(::GetFileAttributesW(kXdotool), INVALID_FILE_ATTRIBUTES) << "xdotool is missing";
+    std::wstring commandLine = std::wstring(kXdotool) + L" " + args;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &info));
+    for (HANDLE h : {info.hProcess, info.hThread}) {
+        if (h != nullptr) {
+            ::CloseHandle(h);
+        }
+    }
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 WPARAM HandleParam(HWND wnd) {

@@ -153,6 +153,8 @@ struct MessageBoxContent {
     bool icon = false;
 };
 
+// A visible top-level window of the process with that class; nullptr when there is none.
+HWND VisibleWindowOf(DWORD processId, std::wstring_view className);
 // A visible message box (dialog class #32770) of the process; nullptr after the timeout.
 HWND WaitForMessageBox(DWORD processId, milliseconds timeout = kStartTimeout);
 MessageBoxContent ReadMessageBox(HWND box);
@@ -205,6 +207,11 @@ class ForeignWindows {
     Process process_;
     std::vector<HWND> windows_;
 };
+
+// Runs xdotool on the test's X display: real input through the X server, as a user's. Wine
+// starts a Unix program without a handle to wait on, so callers poll for the input's effect.
+void Xdotool(const std::wstring& args);
+bool SameRect(const RECT& a, const RECT& b);
 
 // The 32-bit handle value the control messages carry.
 WPARAM HandleParam(HWND wnd);
