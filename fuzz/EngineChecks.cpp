@@ -306,10 +306,11 @@ void CheckSlidesEnd(TformPopyonnEngine& engine, SimDesktop& sim, const TRect& de
 
 namespace popyo::fuzz {
 
-std::vector<SlotBefore> SlotsBefore(const TformPopyonnEngine& engine) {
+std::vector<SlotBefore> SlotsBefore(const TformPopyonnEngine& engine, SimDesktop& sim) {
     std::vector<SlotBefore> before;
     for (const auto& slot : engine.RegWins) {
-        before.push_back({slot->Wnd, slot->Status, slot->Rect});
+        const TRect where = sim.Exists(slot->Wnd) ? sim.RectOf(slot->Wnd) : TRect{};
+        before.push_back({slot->Wnd, slot->Status, where});
     }
     return before;
 }
@@ -349,7 +350,7 @@ void CheckMonitorPlaces(const TformPopyonnEngine& engine,
         Tregwin standing = *slot;
         standing.Rect = r;
         if (was->status == rsShowing && slot->Status == rsShown && undisturbed && !maximized &&
-            fits && !HasNoArea(r) && was->rect != slot->Rect && slot->ToHome == 0 &&
+            fits && !HasNoArea(r) && was->rect != r && slot->ToHome == 0 &&
             standing.Bounds().FromMonitor) {
             const bool sideways = slot->Edge == edLeft || slot->Edge == edRight;
             const bool within = sideways ? m.Left <= r.Left && r.Right <= m.Right

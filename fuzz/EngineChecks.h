@@ -63,17 +63,18 @@ TPoint HomeShownSomewhere(const MonitorList& monitors,
                           const TRect& home,
                           const TRect& size);
 
-// A slot as it stood before a tick.
+// A slot and where its window stood before a tick.
 struct SlotBefore {
     Hwnd wnd = 0;
     Status status = rsNone;
     TRect rect{};
 };
-std::vector<SlotBefore> SlotsBefore(const TformPopyonnEngine& engine);
+std::vector<SlotBefore> SlotsBefore(const TformPopyonnEngine& engine, SimDesktop& sim);
 
 // With several monitors, after a tick: a window that fits its monitor and has just hidden
-// lies where no monitor shows it; one that has just come out to its monitor's side lies
-// within that monitor across its edge (checked when no message came between).
+// lies where no monitor shows it; one that the tick's slide has just brought out to its
+// monitor's side lies within that monitor across its edge (checked when no message came
+// between).
 void CheckMonitorPlaces(const TformPopyonnEngine& engine,
                         SimDesktop& sim,
                         const std::vector<SlotBefore>& before,

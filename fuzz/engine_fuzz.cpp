@@ -320,7 +320,7 @@ class Rig {
     // The timer runs only while the engine runs and no dialog is open.
     void Tick() {
         if (engine_.Running() && sim_.timerEnabled) {
-            const std::vector<SlotBefore> before = SlotsBefore(engine_);
+            const std::vector<SlotBefore> before = SlotsBefore(engine_, sim_);
             const int reentries = reentries_;
             engine_.Timer1Timer();
             TraceSlots("tick");
