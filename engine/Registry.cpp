@@ -103,20 +103,26 @@ void TformPopyonnEngine::ReleaseWindow(int index) {
 // unplugged, a lower resolution): a window put back where nothing shows it would be lost, so
 // one that no monitor would show at its home moves onto the nearest monitor by the least
 // distance. The window keeps the size it has now.
+// A window near the end of the coordinate range may not fit there: its place then counts as
+// shown nowhere, and it is placed with its whole size.
 TPoint TformPopyonnEngine::HomeOnDesktop(Hwnd wnd, const TRect& home) {
     const TRect now = ws_.GetWindowRect(wnd).value_or(home);
-    const TRect placed{home.Left, home.Top, Add(home.Left, Width(now)), Add(home.Top, Height(now))};
+    const TPoint origin{home.Left, home.Top};
+    const std::int32_t width = Width(now);
+    const std::int32_t height = Height(now);
+    const TRect placed{origin.X, origin.Y, Add(origin.X, width), Add(origin.Y, height)};
+    const bool fitsThere = Width(placed) == width && Height(placed) == height;
     if (const MonitorList monitors = ws_.GetMonitors(); monitors.Count() >= 2) {
-        if (OnAnyMonitor(monitors, placed)) {
-            return {home.Left, home.Top};
+        if (fitsThere && OnAnyMonitor(monitors, placed)) {
+            return origin;
         }
-        return PlaceWithin(placed, MonitorFor(monitors, placed));
+        return PlaceWithin(origin, width, height, MonitorFor(monitors, placed));
     }
     const TRect desk = ws_.GetWindowRect(DesktopWnd).value_or(Wide.DeskRect);
-    if (HasNoArea(desk) || HasNoArea(placed) || Intersects(placed, desk)) {
-        return {home.Left, home.Top};
+    if (HasNoArea(desk) || width <= 0 || height <= 0 || (fitsThere && Intersects(placed, desk))) {
+        return origin;
     }
-    return PlaceWithin(placed, desk);
+    return PlaceWithin(origin, width, height, desk);
 }
 
 void TformPopyonnEngine::ReleaseOwnedWindows(Hwnd frontEnd) {

@@ -110,16 +110,20 @@ TPoint HomeShownSomewhere(const MonitorList& monitors,
                           const TRect& home,
                           const TRect& size) {
     const TPoint origin{home.Left, home.Top};
-    const TRect placed{home.Left, home.Top, Add(home.Left, Width(size)),
-                       Add(home.Top, Height(size))};
+    const std::int32_t width = Width(size);
+    const std::int32_t height = Height(size);
+    const TRect placed{origin.X, origin.Y, Add(origin.X, width), Add(origin.Y, height)};
+    const bool fitsThere = Width(placed) == width && Height(placed) == height;
     if (monitors.Count() >= 2) {
-        return OnAnyMonitor(monitors, placed) ? origin
-                                              : PlaceWithin(placed, MonitorFor(monitors, placed));
+        return fitsThere && OnAnyMonitor(monitors, placed)
+                   ? origin
+                   : PlaceWithin(origin, width, height, MonitorFor(monitors, placed));
     }
-    if (HasNoArea(screen) || HasNoArea(placed) || Intersects(placed, screen)) {
+    if (HasNoArea(screen) || width <= 0 || height <= 0 ||
+        (fitsThere && Intersects(placed, screen))) {
         return origin;
     }
-    return PlaceWithin(placed, screen);
+    return PlaceWithin(origin, width, height, screen);
 }
 
 void CheckReleased(SimDesktop& sim,

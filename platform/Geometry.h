@@ -54,9 +54,13 @@ constexpr bool Intersects(const TRect& a, const TRect& b) {
     return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
 }
 
-// Where a rectangle's top-left corner goes so that it lies within the area, moved by the
-// least on each axis. One larger than the area keeps its left or top side on the area's.
-constexpr TPoint PlaceWithin(const TRect& r, const TRect& area) {
+// Where the top-left corner of a window of the given size, now at `origin`, goes so that it
+// lies within the area, moved by the least on each axis. One larger than the area keeps its
+// left or top side on the area's.
+constexpr TPoint PlaceWithin(TPoint origin,
+                             std::int32_t width,
+                             std::int32_t height,
+                             const TRect& area) {
     auto axis = [](std::int32_t lo, std::int32_t size, std::int32_t areaLo, std::int32_t areaHi) {
         const std::int64_t farthest = std::int64_t{areaHi} - size;
         if (lo > farthest) {
@@ -64,8 +68,12 @@ constexpr TPoint PlaceWithin(const TRect& r, const TRect& area) {
         }
         return lo < areaLo ? areaLo : lo;
     };
-    return {axis(r.Left, Width(r), area.Left, area.Right),
-            axis(r.Top, Height(r), area.Top, area.Bottom)};
+    return {axis(origin.X, width, area.Left, area.Right),
+            axis(origin.Y, height, area.Top, area.Bottom)};
+}
+
+constexpr TPoint PlaceWithin(const TRect& r, const TRect& area) {
+    return PlaceWithin({r.Left, r.Top}, Width(r), Height(r), area);
 }
 
 }  // namespace popyo

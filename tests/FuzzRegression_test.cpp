@@ -157,5 +157,30 @@ TEST_F(FuzzRegressionTest, DetachRepeatedDuringItsOwnReleaseRemovesOneEntry) {
     EXPECT_TRUE(sim.terminated);
 }
 
+// A window registered at the very end of the coordinate range, too small there to have a
+// size, and given one later: its home plus that size could not be held, the sum saturated,
+// and the window was judged and placed as if it had no height, just below the monitor. It
+// now comes back onto a monitor with its whole size, on one monitor as on several.
+TEST(FuzzRegression, HomeAtTheEndOfTheRangeComesBackWithItsWholeSize) {
+    constexpr std::int32_t kEnd = std::numeric_limits<std::int32_t>::max();
+    const MonitorList layouts[] = {
+        {{0, 0, 2560, 1440}},
+        {{-2560, -47, 0, 1393}, {0, 0, 2560, 1440}},
+    };
+    for (const MonitorList& monitors : layouts) {
+        SCOPED_TRACE(monitors.Count());
+        EngineRig rig;
+        rig.sim.SetMonitors(monitors);
+        const Hwnd w = rig.sim.AddWindow({0, kEnd, 400, kEnd});
+        rig.engine.RegisterWindow(w, edTop);
+        rig.sim.Window(w).rect = {0, kEnd - 3300, 1270, kEnd - 3221};
+        rig.engine.Close();
+        const TRect& r = rig.sim.RectOf(w);
+        EXPECT_EQ(Height(r), 79);
+        EXPECT_TRUE(OnAnyMonitor(monitors, r))
+            << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom;
+    }
+}
+
 }  // namespace
 }  // namespace popyo::test
