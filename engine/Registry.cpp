@@ -102,9 +102,8 @@ void TformPopyonnEngine::ReleaseWindow(int index) {
 // The home as recorded, unless the desktop has shrunk away from it since (a monitor
 // unplugged, a lower resolution): a window put back where nothing shows it would be lost, so
 // one that no monitor would show at its home moves onto the nearest monitor by the least
-// distance. The window keeps the size it has now.
-// A window near the end of the coordinate range may not fit there: its place then counts as
-// shown nowhere, and it is placed with its whole size.
+// distance. The window keeps the size it has now; a home near the end of the coordinate range
+// that cannot hold that size counts as shown nowhere.
 TPoint TformPopyonnEngine::HomeOnDesktop(Hwnd wnd, const TRect& home) {
     const TRect now = ws_.GetWindowRect(wnd).value_or(home);
     const TPoint origin{home.Left, home.Top};

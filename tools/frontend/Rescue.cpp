@@ -5,10 +5,6 @@
 namespace popyo::frontend {
 namespace {
 
-bool IsEmpty(const TRect& r) {
-    return r.Right <= r.Left || r.Bottom <= r.Top;
-}
-
 // One axis: where the window's near side goes when it lies wholly beyond one end of the
 // desktop, nothing when the two overlap on this axis. A window that lies beyond the far end
 // comes back with its far side on the desktop's, but never so far that its near side (with
@@ -33,7 +29,7 @@ std::optional<TPoint> RescuePosition(const TopWindow& window, const MonitorList&
     // A minimized window parks far off screen (-32000) but is not lost; a window without
     // an area shows nothing wherever it stands.
     const TRect& r = window.rect;
-    if (!window.visible || window.minimized || IsEmpty(r) || monitors.Empty() ||
+    if (!window.visible || window.minimized || HasNoArea(r) || monitors.Empty() ||
         OnAnyMonitor(monitors, r)) {
         return std::nullopt;
     }
@@ -45,7 +41,7 @@ std::optional<TPoint> RescuePosition(const TopWindow& window, const MonitorList&
 }
 
 TPoint PutBackPosition(const TRect& home, const MonitorList& monitors) {
-    if (monitors.Empty() || IsEmpty(home) || OnAnyMonitor(monitors, home)) {
+    if (monitors.Empty() || HasNoArea(home) || OnAnyMonitor(monitors, home)) {
         return {home.Left, home.Top};
     }
     return PlaceWithin(home, MonitorFor(monitors, home));

@@ -18,6 +18,11 @@ bool SameExe(std::string_view wanted, std::string_view exe) {
 
 }  // namespace
 
+bool NamesAProgram(const std::vector<Rule>& rules) {
+    return std::any_of(rules.begin(), rules.end(),
+                       [](const Rule& rule) { return rule.match.exe.has_value(); });
+}
+
 bool SameName(std::string_view a, std::string_view b) {
     // Letters beyond ASCII compare exactly: their case rules depend on the system's tables.
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {

@@ -36,6 +36,9 @@ const Rule* RuleFor(const std::vector<Rule>& rules, const TopWindow& window);
 // The edge of the first rule that names the window, for a window a front-end may take now.
 std::optional<Edge> EdgeFor(const std::vector<Rule>& rules, const TopWindow& window);
 
+// Whether any rule names a program: only then need a scan ask each window's process.
+bool NamesAProgram(const std::vector<Rule>& rules);
+
 // "class=Notepad exe=notepad.exe", in a fixed field order.
 std::string DescribeMatch(const WindowMatch& match);
 

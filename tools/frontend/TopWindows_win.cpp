@@ -23,7 +23,7 @@ std::vector<HWND> TopLevelWindows() {
     return handles;
 }
 
-std::vector<TopWindow> SnapshotTopWindows(Scope scope) {
+std::vector<TopWindow> SnapshotTopWindows(Scope scope, Program program) {
     const std::vector<HWND> handles = TopLevelWindows();
     std::vector<TopWindow> windows;
     windows.reserve(handles.size());
@@ -32,24 +32,31 @@ std::vector<TopWindow> SnapshotTopWindows(Scope scope) {
         if (scope == Scope::ShownWindows && (!::IsWindowVisible(wnd) || ::IsIconic(wnd))) {
             continue;
         }
-        windows.push_back(Describe(wnd));
+        windows.push_back(Describe(wnd, program));
     }
     return windows;
 }
 
-TopWindow Describe(HWND wnd) {
+TopWindow Describe(HWND wnd, Program program) {
     TopWindow window;
     window.handle = FromHwnd(wnd);
     window.title = Narrow(TitleOf(wnd));
     window.className = Narrow(ClassOf(wnd));
-    window.exe = Narrow(ExeOf(wnd));
-    RECT r{};
-    if (::GetWindowRect(wnd, &r)) {
-        window.rect = {r.left, r.top, r.right, r.bottom};
+    if (program == Program::Named) {
+        window.exe = Narrow(ExeOf(wnd));
     }
+    window.rect = RectOf(wnd);
     window.visible = ::IsWindowVisible(wnd) != FALSE;
     window.minimized = ::IsIconic(wnd) != FALSE;
     return window;
+}
+
+TRect RectOf(HWND wnd) {
+    RECT r{};
+    if (!::GetWindowRect(wnd, &r)) {
+        return {};
+    }
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 std::wstring TitleOf(HWND wnd) {

@@ -16,10 +16,16 @@ enum class Scope {
     ShownWindows  // only visible, unminimized windows: all a rule may take
 };
 
+// Whether each window's program is asked for its file name, which opens its process.
+enum class Program { Named, Unnamed };
+
 // In z-order, top first.
 std::vector<HWND> TopLevelWindows();
-std::vector<TopWindow> SnapshotTopWindows(Scope scope = Scope::AllWindows);
-TopWindow Describe(HWND wnd);
+std::vector<TopWindow> SnapshotTopWindows(Scope scope = Scope::AllWindows,
+                                          Program program = Program::Named);
+TopWindow Describe(HWND wnd, Program program = Program::Named);
+// The window's rectangle; all zeros when it is gone.
+TRect RectOf(HWND wnd);
 
 // Read from the window's own record, with no message sent, so a hung program cannot stall
 // the caller.

@@ -171,7 +171,8 @@ class RulesFrontEnd {
     void TakeNewWindows() {
         // A handle freed by a closed window may come back for a new one, which is new to us.
         std::erase_if(taken_, [](const Taken& t) { return !::IsWindow(t.wnd); });
-        for (const TopWindow& window : SnapshotTopWindows(Scope::ShownWindows)) {
+        const Program program = NamesAProgram(rules_) ? Program::Named : Program::Unnamed;
+        for (const TopWindow& window : SnapshotTopWindows(Scope::ShownWindows, program)) {
             const auto edge = EdgeFor(rules_, window);
             if (edge && !IsTaken(window.handle)) {
                 Take(window, *edge);

@@ -176,14 +176,14 @@ int Watch(const Command& cmd) {
             sample.status = static_cast<std::uint32_t>(engine.Send(EM_GETSTATUS, FromHwnd(wnd)));
         } catch (const Failure&) {
             PrintLine("the engine ended; the window stands at " +
-                      FormatRect(frontend::Describe(wnd).rect));
+                      FormatRect(frontend::RectOf(wnd)));
             return kExitOk;
         }
         if (!::IsWindow(wnd)) {
             PrintLine("the window is gone");
             return kExitOk;
         }
-        sample.rect = frontend::Describe(wnd).rect;
+        sample.rect = frontend::RectOf(wnd);
         if (sample != last) {
             PrintLine(FormatWatch(::GetTickCount64() - start, sample));
             last = sample;

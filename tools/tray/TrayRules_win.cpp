@@ -112,8 +112,10 @@ void TrayApp::TakeRuleWindows() {
     if (config_.rules.empty()) {
         return;
     }
-    for (const frontend::TopWindow& window :
-         frontend::SnapshotTopWindows(frontend::Scope::ShownWindows)) {
+    for (const frontend::TopWindow& window : frontend::SnapshotTopWindows(
+             frontend::Scope::ShownWindows, frontend::NamesAProgram(config_.rules)
+                                                ? frontend::Program::Named
+                                                : frontend::Program::Unnamed)) {
         if (holdings_.Find(window.handle) != nullptr || holdings_.IsLetGo(window.handle)) {
             continue;
         }
