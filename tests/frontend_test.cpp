@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "tools/frontend/Rules.h"
+#include "frontends/common/Rules.h"
 
 namespace popyo::frontend {
 namespace {

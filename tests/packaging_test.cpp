@@ -6,8 +6,8 @@
 #include <iterator>
 #include <string>
 
-#include "tools/tray/Hotkeys.h"
-#include "tools/tray/RulesFile.h"
+#include "frontends/tray/Hotkeys.h"
+#include "frontends/tray/RulesFile.h"
 
 namespace popyo::tray {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/popyctl/PopyctlCli.h"
-#include "tools/popyctl/TopWindows.h"
+#include "frontends/popyctl/PopyctlCli.h"
+#include "frontends/popyctl/TopWindows.h"
 
 namespace popyctl {
 namespace {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "tools/tray/Holdings.h"
-#include "tools/tray/RulesFile.h"
-#include "tools/tray/TrayCommandLine.h"
-#include "tools/tray/TrayMenu.h"
+#include "frontends/tray/Holdings.h"
+#include "frontends/tray/RulesFile.h"
+#include "frontends/tray/TrayCommandLine.h"
+#include "frontends/tray/TrayMenu.h"
 
 namespace popyo::tray {
 namespace {

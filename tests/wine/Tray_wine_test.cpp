@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "frontends/tray/TrayMenu.h"
 #include "protocol/PopyoDef.h"
 #include "tests/wine/support/WineHarness.h"
-#include "tools/tray/TrayMenu.h"
 
 namespace popyo::wine {
 namespace {

@@ -1,0 +1,267 @@
+#include "frontends/tray/RulesFile.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <utility>
+
+// Only the parser is needed, not the writers of TOML, JSON and YAML.
+#define TOML_ENABLE_FORMATTERS 0
+#include <toml++/toml.h>
+
+namespace popyo::tray {
+namespace {
+
+// Texts start as std::string rather than a literal: GCC 12 warns falsely (-Wrestrict) on a
+// literal followed by a temporary string.
+
+using frontend::Rule;
+using frontend::WindowMatch;
+
+constexpr std::string_view kEdgeNames[] = {"left", "top", "bottom", "right"};
+constexpr Edge kEdges[] = {edLeft, edTop, edBottom, edRight};
+
+// A file can hold several faults; the one nearest its start is the one reported, whatever
+// order toml++ keeps the keys in.
+class Faults {
+  public:
+    void Add(const toml::source_region& at, std::string reason) {
+        RulesError e{at.begin.line, at.begin.column, std::move(reason)};
+        if (!first_ || std::pair(e.line, e.column) < std::pair(first_->line, first_->column)) {
+            first_ = std::move(e);
+        }
+    }
+    const std::optional<RulesError>& First() const { return first_; }
+
+  private:
+    std::optional<RulesError> first_;
+};
+
+std::optional<Edge> EdgeNamed(std::string_view name) {
+    for (std::size_t i = 0; i < std::size(kEdgeNames); ++i) {
+        if (frontend::SameName(name, kEdgeNames[i])) {
+            return kEdges[i];
+        }
+    }
+    return std::nullopt;
+}
+
+// A string value, or a fault when the node holds something else or nothing.
+const std::string* StringAt(const toml::key& key, const toml::node& node, Faults& faults) {
+    const auto* value = node.as_string();
+    if (value == nullptr) {
+        faults.Add(node.source(),
+                   std::string("'") + std::string(key.str()) + "' must be a string in quotes");
+        return nullptr;
+    }
+    if (value->get().empty()) {
+        faults.Add(node.source(),
+                   std::string("'") + std::string(key.str()) + "' must not be empty");
+        return nullptr;
+    }
+    return &value->get();
+}
+
+std::optional<std::string>* MatchField(WindowMatch& match, std::string_view name) {
+    const std::pair<std::string_view, std::optional<std::string>*> fields[] = {
+        {"class", &match.className},
+        {"title", &match.title},
+        {"title_contains", &match.titleContains},
+        {"exe", &match.exe},
+    };
+    for (const auto& [fieldName, field] : fields) {
+        if (name == fieldName) {
+            return field;
+        }
+    }
+    return nullptr;
+}
+
+std::optional<Rule> ReadWindow(const toml::table& entry, Faults& faults) {
+    Rule rule;
+    bool ok = true;
+    for (const auto& [key, node] : entry) {
+        if (key.str() == "edge") {
+            const std::string* name = StringAt(key, node, faults);
+            const auto edge = name != nullptr ? EdgeNamed(*name) : std::nullopt;
+            if (name != nullptr && !edge) {
+                faults.Add(node.source(),
+                           "bad edge name '" + *name + "' (use left, top, bottom or right)");
+            }
+            ok = ok && edge.has_value();
+            rule.edge = edge.value_or(edNone);
+        } else if (auto* field = MatchField(rule.match, key.str())) {
+            const std::string* text = StringAt(key, node, faults);
+            ok = ok && text != nullptr;
+            *field = text != nullptr ? std::optional(*text) : std::nullopt;
+        } else {
+            faults.Add(key.source(), std::string("unknown key '") + std::string(key.str()) +
+                                         "' in a [[window]] entry (use edge, class, title, "
+                                         "title_contains, exe)");
+            ok = false;
+        }
+    }
+    if (!entry.contains("edge")) {
+        faults.Add(entry.source(), "a [[window]] entry needs an edge");
+        ok = false;
+    }
+    // An entry that names nothing would take every window on the desktop.
+    if (rule.match.Empty() && ok) {
+        faults.Add(entry.source(),
+                   "a [[window]] entry needs at least one of class, title, title_contains, exe");
+        ok = false;
+    }
+    return ok ? std::optional(std::move(rule)) : std::nullopt;
+}
+
+void ReadWindows(const toml::node& node, TrayConfig& config, Faults& faults) {
+    const toml::array* entries = node.as_array();
+    if (entries == nullptr || !entries->is_array_of_tables()) {
+        faults.Add(node.source(), "'window' must be [[window]] entries");
+        return;
+    }
+    for (const toml::node& entry : *entries) {
+        if (auto rule = ReadWindow(*entry.as_table(), faults)) {
+            config.rules.push_back(std::move(*rule));
+        }
+    }
+}
+
+std::optional<HotkeyAction> ActionNamed(std::string_view name) {
+    for (std::size_t i = 0; i < kHotkeyActionCount; ++i) {
+        const auto action = static_cast<HotkeyAction>(i);
+        if (ActionName(action) == name) {
+            return action;
+        }
+    }
+    return std::nullopt;
+}
+
+bool Before(const toml::node& a, const toml::node& b) {
+    const auto& pa = a.source().begin;
+    const auto& pb = b.source().begin;
+    return std::pair(pa.line, pa.column) < std::pair(pb.line, pb.column);
+}
+
+// One key cannot do two things. Of two actions on one key, the one the file gives is
+// blamed (a default is not the user's doing), or of two given, the later one.
+void BlameSharedKeys(const HotkeySet& hotkeys,
+                     const std::array<const toml::node*, kHotkeyActionCount>& given,
+                     Faults& faults) {
+    for (std::size_t i = 0; i < kHotkeyActionCount; ++i) {
+        for (std::size_t j = i + 1; j < kHotkeyActionCount; ++j) {
+            if (!hotkeys[i] || hotkeys[i] != hotkeys[j] || (!given[i] && !given[j])) {
+                continue;
+            }
+            const toml::node* blamed = given[i];
+            if (!blamed || (given[j] && Before(*given[i], *given[j]))) {
+                blamed = given[j];
+            }
+            faults.Add(blamed->source(), FormatHotkey(*hotkeys[i]) + " is given to two actions");
+        }
+    }
+}
+
+void ReadHotkeys(const toml::node& node, TrayConfig& config, Faults& faults) {
+    const toml::table* table = node.as_table();
+    if (table == nullptr) {
+        faults.Add(node.source(), "'hotkeys' must be a [hotkeys] table");
+        return;
+    }
+    std::array<const toml::node*, kHotkeyActionCount> given{};
+    for (const auto& [key, value] : *table) {
+        const auto action = ActionNamed(key.str());
+        if (!action) {
+            faults.Add(key.source(), std::string("unknown hotkey '") + std::string(key.str()) +
+                                         "' (use left, top, bottom, right, release_all)");
+            continue;
+        }
+        const auto* text = value.as_string();
+        if (text == nullptr) {
+            faults.Add(value.source(), std::string("hotkey '") + std::string(key.str()) +
+                                           "' must be a string in quotes, such as "
+                                           "\"Ctrl+Alt+Shift+Left\"");
+            continue;
+        }
+        auto& slot = config.hotkeys[static_cast<std::size_t>(*action)];
+        if (text->get().empty()) {
+            slot.reset();
+            continue;
+        }
+        const HotkeyParse parsed = ParseHotkey(text->get());
+        if (!parsed.hotkey) {
+            faults.Add(value.source(), parsed.error);
+            continue;
+        }
+        slot = parsed.hotkey;
+        given[static_cast<std::size_t>(*action)] = &value;
+    }
+    BlameSharedKeys(config.hotkeys, given, faults);
+}
+
+}  // namespace
+
+RulesParse ParseRulesFile(std::string_view text) {
+    toml::table root;
+    try {
+        root = toml::parse(text);
+    } catch (const toml::parse_error& e) {
+        const auto& at = e.source().begin;
+        return {std::nullopt, RulesError{at.line, at.column, std::string(e.description())}};
+    }
+    TrayConfig config;
+    Faults faults;
+    for (const auto& [key, node] : root) {
+        if (key.str() == "window") {
+            ReadWindows(node, config, faults);
+        } else if (key.str() == "hotkeys") {
+            ReadHotkeys(node, config, faults);
+        } else {
+            faults.Add(key.source(), std::string("unknown key '") + std::string(key.str()) +
+                                         "' (use [hotkeys] and [[window]])");
+        }
+    }
+    if (faults.First()) {
+        return {std::nullopt, *faults.First()};
+    }
+    return {std::move(config), {}};
+}
+
+std::string FormatRulesError(std::string_view fileName, const RulesError& error) {
+    return std::string(fileName) + std::string(", line ") + std::to_string(error.line) +
+           ", column " + std::to_string(error.column) + ": " + error.reason;
+}
+
+std::string_view RulesTemplate() {
+    return R"(# PopyonnTray rules. Saved changes take effect within a second.
+#
+# Hotkeys: each edge's key tucks the active window away at that edge, and the same key
+# again brings it back. "" turns a key off; a key left out keeps its default.
+# Modifiers: Ctrl, Alt, Shift, Win. Keys: A-Z, 0-9, F1-F24, Left, Up, Right, Down, Home,
+# End, PageUp, PageDown, Insert, Delete, Space, Num0-Num9, ...
+#
+# [hotkeys]
+# left = "Ctrl+Alt+Shift+Left"
+# top = "Ctrl+Alt+Shift+Up"
+# bottom = "Ctrl+Alt+Shift+Down"
+# right = "Ctrl+Alt+Shift+Right"
+# release_all = "Ctrl+Alt+Shift+Home"
+
+# Windows to tuck away as soon as they appear. Each [[window]] entry has an edge (left,
+# top, bottom or right) and any of these; every one given must match:
+#   exe            the program's file name, any letter case ("notepad.exe" or "notepad")
+#   class          the window class name, any letter case
+#   title          the whole window title, exactly
+#   title_contains a part of the window title, exactly
+#
+# [[window]]
+# edge = "left"
+# exe = "notepad.exe"
+#
+# [[window]]
+# edge = "right"
+# title_contains = "Calculator"
+)";
+}
+
+}  // namespace popyo::tray

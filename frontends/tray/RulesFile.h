@@ -1,0 +1,49 @@
+// The tray's rules file: TOML with a [hotkeys] table and [[window]] entries.
+//
+//   [hotkeys]
+//   left = "Ctrl+Alt+Shift+Left"    # "" turns a hotkey off; a key left out keeps its default
+//
+//   [[window]]
+//   edge = "left"                   # left, top, bottom or right
+//   exe = "notepad.exe"             # and/or class, title, title_contains: all given must match
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "frontends/common/Rules.h"
+#include "frontends/tray/Hotkeys.h"
+
+namespace popyo::tray {
+
+struct TrayConfig {
+    std::vector<frontend::Rule> rules;
+    HotkeySet hotkeys = DefaultHotkeys();
+};
+
+// Where the first fault of a file lies, counted from 1, and what it is.
+struct RulesError {
+    std::uint32_t line = 0;
+    std::uint32_t column = 0;
+    std::string reason;
+};
+
+struct RulesParse {
+    std::optional<TrayConfig> config;
+    RulesError error;  // when there is no config
+};
+
+// `text` is the file's bytes, UTF-8.
+RulesParse ParseRulesFile(std::string_view text);
+
+// "PopyoTray_me.toml, line 3, column 8: unknown key 'titel' in a [[window]] entry"
+std::string FormatRulesError(std::string_view fileName, const RulesError& error);
+
+// What "Edit rules…" writes when there is no rules file yet: comments only, so it changes
+// nothing until the user writes a rule.
+std::string_view RulesTemplate();
+
+}  // namespace popyo::tray

@@ -1,0 +1,93 @@
+// PopyonnTray's one object: its hidden window (the front-end's identity to the engine), the
+// notification icon and menu, the hotkeys, the rules file and the windows it holds.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "frontends/tray/Holdings.h"
+#include "frontends/tray/HotkeyRegistrar_win.h"
+#include "frontends/tray/NotifyIcon_win.h"
+#include "frontends/tray/RulesFile.h"
+#include "frontends/tray/TrayEngine_win.h"
+#include "frontends/tray/TrayFiles_win.h"
+
+namespace popyo::tray {
+
+class TrayApp {
+  public:
+    TrayApp(HINSTANCE instance, std::wstring rulesPath);
+    ~TrayApp();
+    TrayApp(const TrayApp&) = delete;
+    TrayApp& operator=(const TrayApp&) = delete;
+
+    // Connects to the engine and runs until Exit; answers the process's exit code.
+    int Run();
+
+    // For the window procedure thunk.
+    void Attach(HWND wnd) { wnd_ = wnd; }
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+  private:
+    // Life (TrayApp_win.cpp).
+    bool ConnectEngine(bool restart);
+    void OnTick();
+    void OnEngineEnded(DWORD exitCode);
+    void Shutdown();
+    void OnIconEvent(UINT event, POINT anchor);
+    void UpdateTooltip();
+
+    // Rules and hotkeys (TrayRules_win.cpp).
+    void PollRulesFile();
+    void LoadRules(bool atStart);
+    void ApplyHotkeys(const HotkeySet& hotkeys, bool force);
+    void ApplyRules(const std::vector<frontend::Rule>& rules);
+    void TakeRuleWindows();
+
+    // Windows and commands (TrayCommands_win.cpp).
+    bool Take(HWND wnd, Edge edge, std::optional<frontend::Rule> rule);
+    void Release(HWND wnd);
+    void Pop(HWND wnd);
+    void FinishPop();
+    void ReleaseAll();
+    void OnHotkey(HotkeyAction action);
+    void ShowMenu(POINT at);
+    void OnCommand(std::uint32_t id, HWND target, const std::vector<Hwnd>& shown);
+    void TrackForeground();
+    HWND TuckTarget(HWND wnd) const;
+    void ForgetGoneWindows();
+    void EditRules();
+    void ToggleStartWithWindows();
+
+    HINSTANCE instance_;
+    std::wstring exePath_;
+    std::wstring rulesPath_;
+    HWND wnd_ = nullptr;
+    UINT taskbarCreated_ = 0;
+    std::unique_ptr<NotifyIcon> icon_;
+    std::unique_ptr<HotkeyRegistrar> hotkeys_;
+    std::optional<TrayEngine> engine_;
+    Holdings holdings_;
+    TrayConfig config_;
+    FileStamp rulesSeen_;
+    FileStamp rulesLoaded_;
+    static constexpr UINT_PTR kTickTimer = 1;
+    static constexpr UINT_PTR kPopTimer = 2;
+
+    HWND lastForeground_ = nullptr;
+    HWND popping_ = nullptr;
+    // Per edge, the window its tuck key took last: the same key releases it again also when
+    // the foreground has gone to the desktop meanwhile.
+    std::array<Hwnd, edRight + 1> lastTuckedByKey_{};
+    ULONGLONG restartedAt_ = 0;
+    unsigned ticks_ = 0;
+    bool inTick_ = false;
+    bool shuttingDown_ = false;
+};
+
+}  // namespace popyo::tray

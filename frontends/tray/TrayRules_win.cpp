@@ -1,0 +1,132 @@
+// The rules file as the tray follows it: read at start, read again within a second of every
+// save, and applied to the windows the rules took.
+#include "frontends/common/TopWindows_win.h"
+#include "frontends/tray/Notice_win.h"
+#include "frontends/tray/TrayApp_win.h"
+
+namespace popyo::tray {
+namespace {
+
+std::wstring HotkeysRefusedText(const std::vector<HotkeyAction>& refused,
+                                const HotkeySet& hotkeys,
+                                const std::wstring& rulesPath) {
+    std::wstring text =
+        L"Another program holds these hotkeys already, so they do nothing in "
+        L"PopyonnTray:\n";
+    for (const HotkeyAction action : refused) {
+        const auto& hotkey = hotkeys[static_cast<std::size_t>(action)];
+        text +=
+            L"\n    " + Widen(FormatHotkey(*hotkey)) + L"  (" + Widen(ActionWords(action)) + L")";
+    }
+    return text +
+           L"\n\nThe other hotkeys work. Other keys can be chosen in the [hotkeys] table "
+           L"of " +
+           rulesPath;
+}
+
+}  // namespace
+
+void TrayApp::PollRulesFile() {
+    const FileStamp stamp = StampOf(rulesPath_);
+    // An editor may still be writing: the file is read once it has held still for a tick.
+    if (stamp != rulesSeen_) {
+        rulesSeen_ = stamp;
+        return;
+    }
+    if (stamp != rulesLoaded_) {
+        LoadRules(false);
+    }
+}
+
+void TrayApp::LoadRules(bool atStart) {
+    const FileStamp stamp = StampOf(rulesPath_);
+    if (!stamp.exists) {
+        // No file: no rules, and every hotkey at its default.
+        rulesSeen_ = rulesLoaded_ = stamp;
+        if (!atStart) {
+            const TrayConfig none;
+            ApplyHotkeys(none.hotkeys, false);
+            ApplyRules(none.rules);
+        }
+        return;
+    }
+    const auto bytes = ReadFileBytes(rulesPath_);
+    if (!bytes) {
+        return;  // held by the editor that saves it: read on a later tick
+    }
+    rulesSeen_ = rulesLoaded_ = stamp;
+    RulesParse parsed = ParseRulesFile(*bytes);
+    if (!parsed.config) {
+        ShowNotice(std::wstring(atStart ? L"The rules file has a fault, so PopyonnTray starts "
+                                          L"without its rules."
+                                        : L"The rules file has a fault, so its changes are not "
+                                          L"used: the rules in force stay.") +
+                   L"\n\n" + Widen(FormatRulesError(Narrow(FileNameOf(rulesPath_)), parsed.error)));
+        return;
+    }
+    if (atStart) {
+        config_ = std::move(*parsed.config);
+        return;
+    }
+    ApplyHotkeys(parsed.config->hotkeys, false);
+    ApplyRules(parsed.config->rules);
+}
+
+void TrayApp::ApplyHotkeys(const HotkeySet& hotkeys, bool force) {
+    if (!force && hotkeys == config_.hotkeys) {
+        return;
+    }
+    config_.hotkeys = hotkeys;
+    const std::vector<HotkeyAction> refused = hotkeys_->Apply(hotkeys);
+    if (!refused.empty()) {
+        ShowNotice(HotkeysRefusedText(refused, hotkeys, rulesPath_));
+    }
+}
+
+void TrayApp::ApplyRules(const std::vector<frontend::Rule>& rules) {
+    const std::vector<Held> held = holdings_.All();
+    for (const Held& h : held) {
+        const ReloadStep step = PlanReload(h, frontend::Describe(ToHwnd(h.handle)), rules);
+        try {
+            switch (step.kind) {
+                case ReloadStep::Kind::Keep:
+                    holdings_.SetRule(h.handle, step.rule);
+                    break;
+                case ReloadStep::Kind::MoveEdge:
+                    Take(ToHwnd(h.handle), step.rule->edge, step.rule);
+                    break;
+                case ReloadStep::Kind::Release:
+                    engine_->Release(ToHwnd(h.handle));
+                    holdings_.Drop(h.handle);
+                    break;
+            }
+        } catch (const frontend::Failure&) {
+            // The engine is busy or gone; the tick finds out which.
+        }
+    }
+    config_.rules = rules;
+    UpdateTooltip();
+}
+
+void TrayApp::TakeRuleWindows() {
+    if (config_.rules.empty()) {
+        return;
+    }
+    for (const frontend::TopWindow& window : frontend::SnapshotTopWindows(
+             frontend::Scope::ShownWindows, frontend::NamesAProgram(config_.rules)
+                                                ? frontend::Program::Named
+                                                : frontend::Program::Unnamed)) {
+        if (holdings_.Find(window.handle) != nullptr || holdings_.IsLetGo(window.handle)) {
+            continue;
+        }
+        const frontend::Rule* rule = frontend::RuleFor(config_.rules, window);
+        HWND wnd = ToHwnd(window.handle);
+        // A window another front-end holds stays with it.
+        if (rule == nullptr || TuckTarget(wnd) == nullptr || engine_->Holds(wnd)) {
+            continue;
+        }
+        Take(wnd, rule->edge, *rule);
+    }
+}
+
+}  // namespace popyo::tray
