@@ -62,7 +62,7 @@ void EngineWindow::Attach(HWND wnd) {
 }
 
 LRESULT EngineWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg >= kFirstControlMessage && msg <= kLastControlMessage) {
+    if (IsEngineMessage(msg)) {
         return OnControlMessage(msg, wParam, lParam);
     }
     switch (msg) {

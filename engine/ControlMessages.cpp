@@ -32,15 +32,22 @@ constexpr Route kRoutes[] = {
     {EM_CLASSIFY, &TformPopyonnEngine::EMClassify},
     {EM_GETPINNED, &TformPopyonnEngine::EMGetPinned},
     {EM_GETHOME, &TformPopyonnEngine::EMGetHome},
+    {EM_SETOPTION, &TformPopyonnEngine::EMSetOption},
+    {EM_GETOPTION, &TformPopyonnEngine::EMGetOption},
 };
 
-// The engine handles exactly the protocol's messages, in the protocol's order.
+// The engine handles exactly the protocol's messages, in the protocol's order: the control
+// messages, then the extensions.
 constexpr bool RoutesFollowTheProtocol() {
-    if (std::size(kRoutes) != std::size(kControlMessages)) {
+    constexpr std::size_t controls = std::size(kControlMessages);
+    if (std::size(kRoutes) != controls + std::size(kExtensionMessages)) {
         return false;
     }
     for (std::size_t i = 0; i < std::size(kRoutes); ++i) {
-        if (kRoutes[i].msg != kControlMessages[i]) {
+        const std::uint32_t expected = i < controls
+                                           ? std::uint32_t{kControlMessages[i]}
+                                           : std::uint32_t{kExtensionMessages[i - controls]};
+        if (kRoutes[i].msg != expected) {
             return false;
         }
     }
@@ -163,6 +170,15 @@ std::int32_t TformPopyonnEngine::EMGetPinned(std::uint32_t wParam, std::uint32_t
 std::int32_t TformPopyonnEngine::EMGetHome(std::uint32_t wParam, std::uint32_t) {
     const int i = IndexOfWindow(wParam);
     return i < 0 ? -1 : Slot(i).ToHome;
+}
+
+// -1 cannot be a value of any option, so it tells the sender plainly that nothing changed.
+std::int32_t TformPopyonnEngine::EMSetOption(std::uint32_t wParam, std::uint32_t lParam) {
+    return Wide.Options.Set(wParam, static_cast<std::int32_t>(lParam)).value_or(-1);
+}
+
+std::int32_t TformPopyonnEngine::EMGetOption(std::uint32_t wParam, std::uint32_t) {
+    return Wide.Options.Get(wParam).value_or(-1);
 }
 
 }  // namespace popyo

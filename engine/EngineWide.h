@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "engine/EngineOptions.h"
 #include "platform/Geometry.h"
 #include "platform/Monitors.h"
 
@@ -14,6 +15,7 @@ struct EngineWide {
     std::int32_t MoveStep = 150;  // pixels per slide step
     std::int32_t EdgeWidth = 1;   // width of the zone along a screen edge that pops
     std::int32_t OutMargin = 15;  // slack around a shown window that still counts as inside
+    EngineOptions Options;        // set by front-ends, never saved
 };
 
 }  // namespace popyo

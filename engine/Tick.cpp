@@ -40,6 +40,7 @@ void TformPopyonnEngine::Timer1Timer() {
         return;
     }
     BusyScope busy(Busy);
+    ++tickNumber_;
 
     ForeWnd = ws_.GetForegroundWindow();
     const bool deskRead = RefreshDeskRectIfDue();
@@ -220,9 +221,46 @@ void TformPopyonnEngine::CountDwell(std::uint8_t curEdge, const TRect& monitor) 
     }
     DwellCount = Add(DwellCount, 1);
     if (DwellCount >= OnTime || (SwitchOnTime && LastPopEdge == curEdge)) {
-        PopEdge(curEdge, HasNoArea(monitor) ? nullptr : &monitor);
+        // Over a full-screen program the push is spent without a pop, as if one had come.
+        if (!FullScreenInFront(HasNoArea(monitor) ? PushedMonitor() : monitor)) {
+            PopEdge(curEdge, HasNoArea(monitor) ? nullptr : &monitor);
+        }
         DwellCount = -1;
     }
+}
+
+// On one monitor the push is made on the monitor under the cursor, or on the desktop when
+// no monitor could be read.
+TRect TformPopyonnEngine::PushedMonitor() const {
+    return Wide.Monitors.Empty() ? Wide.DeskRect : MonitorAt(Wide.Monitors, cursor_);
+}
+
+// While a game or a video fills its monitor, the cursor reaches that monitor's edges all the
+// time, and a window popped over the program would take the foreground from it. A window
+// covers its monitor when its rectangle contains the monitor's, whatever its style; but a
+// maximized window with a title bar is no full-screen program, though its frame hangs over
+// every side where the taskbar hides itself. The desktop, the shell, a registered window and
+// the engine's own windows are never full-screen programs. Asked only when a push would pop.
+bool TformPopyonnEngine::FullScreenInFront(const TRect& monitor) {
+    if (!Wide.Options.QuietOverFullscreen() || ForeWnd == 0 || IsShellWindow(ForeWnd) ||
+        IndexOfWindow(ForeWnd) >= 0) {
+        return false;
+    }
+    const auto r = ws_.GetWindowRect(ForeWnd);
+    if (!r || !Contains(*r, monitor)) {
+        return false;
+    }
+    const std::uint32_t style = ws_.GetWindowLongA(ForeWnd, kGwlStyle);
+    if ((style & kWsMaximize) != 0 && (style & kWsCaption) == kWsCaption) {
+        return false;
+    }
+    const std::string cls = ws_.GetClassNameA(ForeWnd);
+    for (const char* shell : {"Progman", "WorkerW", "Shell_TrayWnd", "#32769"}) {
+        if (cls == shell) {
+            return false;
+        }
+    }
+    return !ws_.IsOwnWindow(ForeWnd);
 }
 
 // Counts the slots once: a window registered while the pass waits inside a window call
@@ -315,6 +353,9 @@ const WindowUnderCursor& TformPopyonnEngine::LookUpWindowUnderCursor(TPoint curs
 void TformPopyonnEngine::StepWindow(int index) {
     switch (Slot(index).Status) {
         case rsHiding: {
+            if (CloakedNow(index)) {
+                break;
+            }
             const Status result = Slot(index).StepHide();
             Slot(index).Status = result;
             if (result == rsHidden) {
@@ -329,6 +370,9 @@ void TformPopyonnEngine::StepWindow(int index) {
             }
             break;
         case rsShowing: {
+            if (CloakedNow(index)) {
+                break;
+            }
             const Status result = Slot(index).StepShow();
             Slot(index).Status = result;
             if (result != rsShown) {
@@ -351,9 +395,29 @@ void TformPopyonnEngine::FinishHidden(int index) {
         LastPopEdge = 0;
     }
     if (AutoActivate && Slot(index).Wnd == ForeWnd && RestoreWnd != 0 && AllTucked()) {
-        ForceForeground(ws_, RestoreWnd);
+        // A window on another virtual desktop stays there: forcing it to the front would
+        // take the user along.
+        if (!Wide.Options.SkipCloaked() || !ws_.IsCloaked(RestoreWnd)) {
+            ForceForeground(ws_, RestoreWnd);
+        }
         RestoreWnd = 0;
     }
+}
+
+// A cloaked window lies on another virtual desktop (or is otherwise kept from view by the
+// shell). Sliding it out or handing it the foreground would take the user to that desktop,
+// so it stays where it is until it shows again. DWM is asked at most once a tick per window,
+// and only for a window about to be popped or slid.
+bool TformPopyonnEngine::CloakedNow(int index) {
+    if (!Wide.Options.SkipCloaked()) {
+        return false;
+    }
+    Tregwin& slot = Slot(index);
+    if (slot.CloakAskedAt != tickNumber_) {
+        slot.CloakAskedAt = tickNumber_;
+        slot.Cloaked = ws_.IsCloaked(slot.Wnd);
+    }
+    return slot.Cloaked;
 }
 
 void TformPopyonnEngine::FinishShown(int index) {
@@ -428,19 +492,23 @@ int TformPopyonnEngine::FirstIndexToLook(std::uint8_t edge, const TRect* monitor
 bool TformPopyonnEngine::Eligible(int index,
                                   std::uint8_t edge,
                                   const TRect* monitor,
-                                  int remembered) const {
+                                  int remembered) {
     const Tregwin& slot = Slot(index);
     if (!OnEdge(index, edge, monitor) || slot.Pinned) {
         return false;
     }
+    bool eligible = true;
     switch (slot.Status) {
         case rsMinimized:
-            return AutoRestore;
+            eligible = AutoRestore;
+            break;
         case rsShown:
-            return index != remembered;
+            eligible = index != remembered;
+            break;
         default:
-            return true;
+            break;
     }
+    return eligible && !CloakedNow(index);
 }
 
 void TformPopyonnEngine::BeginShowing(int index) {

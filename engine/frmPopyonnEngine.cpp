@@ -34,6 +34,9 @@ void TformPopyonnEngine::FormCreate() {
     for (const ControlMessage msg : kControlMessages) {
         ws_.AllowMessage(msg);
     }
+    for (const ExtensionMessage msg : kExtensionMessages) {
+        ws_.AllowMessage(msg);
+    }
 
     DesktopWnd = ws_.FindWindowA("Progman", "Program Manager");
     if (DesktopWnd == 0) {

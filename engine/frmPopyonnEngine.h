@@ -124,6 +124,8 @@ class TformPopyonnEngine {
     std::int32_t EMClassify(std::uint32_t wParam, std::uint32_t lParam);
     std::int32_t EMGetPinned(std::uint32_t wParam, std::uint32_t lParam);
     std::int32_t EMGetHome(std::uint32_t wParam, std::uint32_t lParam);
+    std::int32_t EMSetOption(std::uint32_t wParam, std::uint32_t lParam);
+    std::int32_t EMGetOption(std::uint32_t wParam, std::uint32_t lParam);
 
     // --- settings dialog ---------------------------------------------------------------
     void ShowSettings();
@@ -186,7 +188,10 @@ class TformPopyonnEngine {
     void FinishShown(int index);
     bool OnEdge(int index, std::uint8_t edge, const TRect* monitor) const;
     int FirstIndexToLook(std::uint8_t edge, const TRect* monitor, int start) const;
-    bool Eligible(int index, std::uint8_t edge, const TRect* monitor, int remembered) const;
+    bool Eligible(int index, std::uint8_t edge, const TRect* monitor, int remembered);
+    bool CloakedNow(int index);
+    TRect PushedMonitor() const;
+    bool FullScreenInFront(const TRect& monitor);
     bool SeveralMonitors() const { return Wide.Monitors.Count() >= 2; }
     void ReadMonitors();
     bool ShownOnDesktop(const TRect& r) const;
@@ -195,6 +200,8 @@ class TformPopyonnEngine {
 
     WindowSystem& ws_;
     TPoint cursor_{};
+    // Counts the ticks, so that a question about a window is asked once a tick at most.
+    std::uint64_t tickNumber_ = 0;
     bool running_ = true;
     // When the desktop rectangle is read: at the first tick, on every tick for a while after
     // the desktop may have changed, and otherwise every so many ticks.

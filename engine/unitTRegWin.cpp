@@ -9,9 +9,26 @@ namespace {
 // A window parked this far left is not stepped; each step tries again at the next tick.
 constexpr std::int32_t kParkedLeft = -20000;
 
-bool LiesWithin(const TRect& r, const TRect& desk) {
-    return r.Left >= desk.Left && r.Top >= desk.Top && r.Right <= desk.Right &&
-           r.Bottom <= desk.Bottom;
+// DWM's invisible resize borders are a few pixels wide, more on a scaled display; anything
+// else is no frame the engine should line up.
+constexpr std::int32_t kMaxFrameInset = 64;
+
+// Sliding out, the visible frame comes to rest on the side: the rectangle's sides lie beyond
+// the bounds by the insets.
+SlideBounds Outward(SlideBounds b, const TRect& in) {
+    b.Sides = {Sub(b.Sides.Left, in.Left), Sub(b.Sides.Top, in.Top), Add(b.Sides.Right, in.Right),
+               Add(b.Sides.Bottom, in.Bottom)};
+    b.RestLeft = Sub(b.RestLeft, in.Left);
+    b.RestTop = Sub(b.RestTop, in.Top);
+    return b;
+}
+
+// Sliding in, the visible frame goes just beyond the side: the rectangle's near side stops
+// short of it by the inset on that side.
+SlideBounds Inward(SlideBounds b, const TRect& in) {
+    b.Sides = {Add(b.Sides.Left, in.Right), Add(b.Sides.Top, in.Bottom),
+               Sub(b.Sides.Right, in.Left), Sub(b.Sides.Bottom, in.Top)};
+    return b;
 }
 
 // A settings file may hold a step of 0 or below; such a window would stand still or walk
@@ -34,7 +51,7 @@ popyo::Status Tregwin::StepShow() {
     }
     popyo::Status result = rsShown;
     if (ToHome == 0) {
-        result = StepOutToEdge(Bounds());
+        result = StepOutToEdge(Outward(Bounds(), FrameInsets()));
     } else if (ToHome == 1) {
         result = StepOutToHome();
     }
@@ -182,7 +199,8 @@ popyo::Status Tregwin::StepHide() {
     if (Rect.Left < kParkedLeft) {
         return rsHiding;
     }
-    const popyo::Status result = StepIn(Bounds());
+    const TRect insets = FrameInsets();
+    const popyo::Status result = StepIn(Inward(Bounds(), insets), insets);
     ws_->SetWindowPos(Wnd, kHwndNoTopmost, Rect.Left, Rect.Top, kSwpNoActivate | kSwpNoSize);
     return result;
 }
@@ -190,15 +208,16 @@ popyo::Status Tregwin::StepHide() {
 // A hidden window lies wholly outside the desktop with its near side on the desktop's
 // edge: the step that would carry it past the edge puts it exactly there instead. The
 // window's size is taken before the step, which may saturate one side and not the other.
-popyo::Status Tregwin::StepIn(const SlideBounds& bounds) {
+popyo::Status Tregwin::StepIn(const SlideBounds& bounds, const TRect& insets) {
     const TRect& desk = bounds.Sides;
     const std::int32_t step = StepOf(*wide_);
     const std::int32_t width = Width(Rect);
     const std::int32_t height = Height(Rect);
     // Beyond the desktop's side no monitor shows a window. Beyond a monitor's side another
     // monitor may (its user moved it there): the step then brings it back to just beyond the
-    // side, where none does.
-    const bool shown = bounds.FromMonitor && OnAnyMonitor(wide_->Monitors, Rect);
+    // side, where none does. Invisible borders show nothing.
+    const bool shown =
+        bounds.FromMonitor && OnAnyMonitor(wide_->Monitors, VisiblePart(Rect, insets));
     switch (Edge) {
         case edLeft:
             if (Rect.Right <= desk.Left && !shown) {
@@ -264,7 +283,7 @@ void Tregwin::RestoreIfMaximized(std::uint32_t style) {
         return;
     }
     ws_->ShowWindow(Wnd, kSwRestore);
-    if (auto r = ws_->GetWindowRect(Wnd); r && LiesWithin(*r, wide_->DeskRect)) {
+    if (auto r = ws_->GetWindowRect(Wnd); r && Contains(wide_->DeskRect, *r)) {
         HomeRect = *r;
     }
 }
@@ -344,6 +363,37 @@ SlideBounds Tregwin::Bounds() const {
         return desktop;
     }
     return {sides, m.Left, m.Top, true};
+}
+
+// On Windows 10 and 11 a standard window's rectangle holds invisible resize borders, about
+// 7 pixels on the left, right and bottom: lined up by its rectangle, the window would stand
+// that far off the edge. All zero unless the engine is told to line up the visible frame and
+// DWM gives one that a frame could be.
+TRect Tregwin::FrameInsets() const {
+    if (!wide_->Options.AlignVisibleFrame()) {
+        return {};
+    }
+    const auto frame = ws_->GetVisibleFrame(Wnd);
+    return frame ? FrameInsetsOf(Rect, *frame) : TRect{};
+}
+
+TRect FrameInsetsOf(const TRect& rect, const TRect& frame) {
+    const TRect in{Sub(frame.Left, rect.Left), Sub(frame.Top, rect.Top),
+                   Sub(rect.Right, frame.Right), Sub(rect.Bottom, frame.Bottom)};
+    for (const std::int32_t side : {in.Left, in.Top, in.Right, in.Bottom}) {
+        if (side < 0 || side > kMaxFrameInset) {
+            return {};
+        }
+    }
+    if (Add(in.Left, in.Right) >= Width(rect) || Add(in.Top, in.Bottom) >= Height(rect)) {
+        return {};
+    }
+    return in;
+}
+
+TRect VisiblePart(const TRect& rect, const TRect& insets) {
+    return {Add(rect.Left, insets.Left), Add(rect.Top, insets.Top), Sub(rect.Right, insets.Right),
+            Sub(rect.Bottom, insets.Bottom)};
 }
 
 void Tregwin::FreeSlot() {

@@ -20,6 +20,12 @@ struct SlideBounds {
     bool FromMonitor = false;  // the edge's side is the window's monitor's, not the desktop's
 };
 
+// The invisible borders DWM keeps inside a window's rectangle when it draws the visible
+// frame at `frame`, side by side; all zero when `frame` is no frame of that rectangle.
+TRect FrameInsetsOf(const TRect& rect, const TRect& frame);
+// The rectangle without its invisible borders.
+TRect VisiblePart(const TRect& rect, const TRect& insets);
+
 class Tregwin {
   public:
     // Every field zero but Wnd. The engine-wide values are read afresh at every step.
@@ -49,6 +55,9 @@ class Tregwin {
     Hwnd Owner = 0;
     // The monitor the window belongs to: the one that held most of it at its registration.
     TRect Monitor{};
+    // Whether the window was cloaked when the engine last asked, and at which tick.
+    std::uint64_t CloakAskedAt = ~std::uint64_t{0};
+    bool Cloaked = false;
 
     SlideBounds Bounds() const;
 
@@ -57,7 +66,8 @@ class Tregwin {
     void RestoreIfMaximized(std::uint32_t style);
     popyo::Status StepOutToEdge(const SlideBounds& bounds);
     popyo::Status StepOutToHome();
-    popyo::Status StepIn(const SlideBounds& bounds);
+    popyo::Status StepIn(const SlideBounds& bounds, const TRect& insets);
+    TRect FrameInsets() const;
 
     WindowSystem* ws_;
     const EngineWide* wide_;

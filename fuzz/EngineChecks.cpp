@@ -271,7 +271,8 @@ void CheckSlidesEnd(TformPopyonnEngine& engine, SimDesktop& sim, const TRect& de
         if ((w.style & kWsVisible) == 0 || (w.style & kWsMinimize) != 0 || w.rect.Left < -20000) {
             continue;
         }
-        const TRect& r = w.rect;
+        // With the visible frame lined up, the invisible borders may stay on the desktop.
+        const TRect r = ShownPart(engine, sim, slot->Wnd);
         bool beyond = false;
         const MonitorList& monitors = sim.Monitors();
         if (monitors.Count() >= 2 && Width(r) <= Width(slot->Monitor) &&
@@ -340,10 +341,11 @@ void CheckMonitorPlaces(const TformPopyonnEngine& engine,
             continue;
         }
         const TRect& r = sim.RectOf(slot->Wnd);
+        const TRect shown = ShownPart(engine, sim, slot->Wnd);
         const TRect& m = slot->Monitor;
         const bool fits = Width(r) <= Width(m) && Height(r) <= Height(m);
         if (was->status != rsHidden && slot->Status == rsHidden && fits && !HasNoArea(r) &&
-            OnAnyMonitor(monitors, r)) {
+            OnAnyMonitor(monitors, shown)) {
             Violation("window %#x hid at %d,%d,%d,%d, where a monitor shows it", slot->Wnd, r.Left,
                       r.Top, r.Right, r.Bottom);
         }
@@ -357,8 +359,8 @@ void CheckMonitorPlaces(const TformPopyonnEngine& engine,
             fits && !HasNoArea(r) && was->rect != r && slot->ToHome == 0 &&
             standing.Bounds().FromMonitor) {
             const bool sideways = slot->Edge == edLeft || slot->Edge == edRight;
-            const bool within = sideways ? m.Left <= r.Left && r.Right <= m.Right
-                                         : m.Top <= r.Top && r.Bottom <= m.Bottom;
+            const bool within = sideways ? m.Left <= shown.Left && shown.Right <= m.Right
+                                         : m.Top <= shown.Top && shown.Bottom <= m.Bottom;
             if (!within) {
                 Violation("window %#x came out at %d,%d,%d,%d, beyond its monitor %d,%d,%d,%d",
                           slot->Wnd, r.Left, r.Top, r.Right, r.Bottom, m.Left, m.Top, m.Right,
@@ -366,6 +368,33 @@ void CheckMonitorPlaces(const TformPopyonnEngine& engine,
             }
         }
     }
+}
+
+}  // namespace popyo::fuzz
+
+namespace popyo::fuzz {
+
+void CheckCloakedLeftAlone(const TformPopyonnEngine& engine, SimDesktop& sim, const Call& call) {
+    if (!engine.Wide.Options.SkipCloaked() || !sim.Exists(call.wnd) ||
+        !sim.Window(call.wnd).cloaked) {
+        return;
+    }
+    const bool broughtOut = call.kind == CallKind::SetWindowPos &&
+                            call.insertAfter == kHwndTopmost && (call.flags & kSwpNoMove) == 0 &&
+                            engine.IndexOfWindow(call.wnd) >= 0;
+    if (broughtOut || call.kind == CallKind::SetForegroundWindow) {
+        Violation("cloaked window %#x %s", call.wnd,
+                  broughtOut ? "is brought out" : "is handed the foreground");
+    }
+}
+
+TRect ShownPart(const TformPopyonnEngine& engine, SimDesktop& sim, Hwnd wnd) {
+    const SimWindow& w = sim.Window(wnd);
+    if (!engine.Wide.Options.AlignVisibleFrame() || !w.frameInsets) {
+        return w.rect;
+    }
+    const TRect frame = VisiblePart(w.rect, *w.frameInsets);
+    return VisiblePart(w.rect, FrameInsetsOf(w.rect, frame));
 }
 
 }  // namespace popyo::fuzz

@@ -80,4 +80,13 @@ void CheckMonitorPlaces(const TformPopyonnEngine& engine,
                         const std::vector<SlotBefore>& before,
                         bool undisturbed);
 
+// With the engine told to skip cloaked windows, a window call must never bring a cloaked
+// registered window out (a move to the top band) nor hand a cloaked window the foreground:
+// either would take the user to another virtual desktop.
+void CheckCloakedLeftAlone(const TformPopyonnEngine& engine, SimDesktop& sim, const Call& call);
+
+// Where the window shows: its rectangle without the invisible borders the engine lines up
+// when it is told to.
+TRect ShownPart(const TformPopyonnEngine& engine, SimDesktop& sim, Hwnd wnd);
+
 }  // namespace popyo::fuzz

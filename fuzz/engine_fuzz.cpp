@@ -2,7 +2,8 @@
 // events: control messages with any parameters (handles of live, destroyed, unknown and
 // shell windows and of front-ends), ticks, the cursor at the edges and corners, foreground
 // changes, buttons and keys, windows destroyed, minimized, maximized, hidden, moved or
-// resized at any moment, the desktop resized, settings set to extremes, the settings dialog
+// resized at any moment, windows cloaked and given DWM frames, a window filling a monitor,
+// the engine's options switched, the desktop resized, settings set to extremes, the settings dialog
 // answered in every way, and control messages that arrive while the engine waits inside a
 // window-manager call. After every event the engine's state must hold together; after the
 // last one the engine is closed and every window it held must stand where release puts it.
@@ -35,9 +36,9 @@ constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 
 constexpr std::uint32_t kMessages[] = {
-    EM_SETTINGS,  EM_ATTACH,  EM_DETACH,   EM_REGISTER,  EM_SETOWNER,
-    EM_SETHOME,   EM_POP,     EM_HIDE,     EM_PIN,       EM_UNPIN,
-    EM_GETSTATUS, EM_GETEDGE, EM_CLASSIFY, EM_GETPINNED, EM_GETHOME,
+    EM_SETTINGS, EM_ATTACH,    EM_DETACH,  EM_REGISTER,  EM_SETOWNER,  EM_SETHOME,
+    EM_POP,      EM_HIDE,      EM_PIN,     EM_UNPIN,     EM_GETSTATUS, EM_GETEDGE,
+    EM_CLASSIFY, EM_GETPINNED, EM_GETHOME, EM_SETOPTION, EM_GETOPTION,
 };
 constexpr std::uint8_t kKnownMessages = sizeof(kMessages) / sizeof(kMessages[0]);
 
@@ -60,6 +61,7 @@ enum class Event : std::uint8_t {
     Desktop,
     Poke,
     ArmReentry,
+    Dwm,
     Count
 };
 
@@ -73,6 +75,7 @@ enum class WindowOp : std::uint8_t {
     Restore,
     Resize,
     Create,
+    FillMonitor,
     Count
 };
 
@@ -201,7 +204,9 @@ class Rig {
                     ? kMessages[which]
                     : kFirstControlMessage + in_.ConsumeIntegralInRange<std::uint32_t>(
                                                  0, kLastControlMessage - kFirstControlMessage);
-        m.wParam = PickHandle();
+        // Options have small ids.
+        const bool option = m.msg == EM_SETOPTION || m.msg == EM_GETOPTION;
+        m.wParam = option ? Pick(6) : PickHandle();
         m.lParam = PickLParam();
         return m;
     }
@@ -312,6 +317,9 @@ class Rig {
             case Event::ArmReentry:
                 ArmReentry();
                 break;
+            case Event::Dwm:
+                ChangeDwm();
+                break;
             case Event::Count:
                 break;
         }
@@ -412,6 +420,19 @@ class Rig {
                             Add(win.rect.Top, Height(r))};
                 break;
             }
+            case WindowOp::FillMonitor: {
+                // A game or a video full screen, borderless or larger than the monitor.
+                const MonitorList& monitors = sim_.Monitors();
+                const TRect m =
+                    monitors.Empty()
+                        ? Screen()
+                        : monitors.All()[Pick(static_cast<std::uint8_t>(monitors.Count()))];
+                const std::int32_t over = in_.ConsumeBool() ? 0 : 8;
+                win.rect = {Sub(m.Left, over), Sub(m.Top, over), Add(m.Right, over),
+                            Add(m.Bottom, over)};
+                win.style = kWsPopup | kWsVisible;
+                break;
+            }
             case WindowOp::Create:
             case WindowOp::Count:
                 break;
@@ -420,6 +441,32 @@ class Rig {
               sim_.Exists(w) ? win.rect.Left : 0, sim_.Exists(w) ? win.rect.Top : 0,
               sim_.Exists(w) ? win.rect.Right : 0, sim_.Exists(w) ? win.rect.Bottom : 0,
               sim_.Exists(w) ? win.style : 0);
+    }
+
+    // What DWM says of a window: cloaked (the user went to another virtual desktop), and
+    // the invisible borders inside its rectangle, as Windows 10 draws them, any others, or
+    // none at all.
+    void ChangeDwm() {
+        const Hwnd w = PickLiveWindow();
+        if (w == 0) {
+            return;
+        }
+        SimWindow& win = sim_.Window(w);
+        switch (Pick(4)) {
+            case 0:
+                win.cloaked = !win.cloaked;
+                break;
+            case 1:
+                win.frameInsets = TRect{7, 0, 7, 7};
+                break;
+            case 2:
+                win.frameInsets = TRect{PickInt(1), PickInt(0), PickInt(8), PickInt(8)};
+                break;
+            default:
+                win.frameInsets.reset();
+                break;
+        }
+        Trace("window %#x cloaked %d insets %s", w, win.cloaked, win.frameInsets ? "set" : "none");
     }
 
     void ResizeDesktop() {
@@ -582,6 +629,7 @@ class Rig {
     // messages to another thread's window: moving, showing or activating a window that
     // exists. Several may be handled in one such wait.
     void OnWindowCall(const Call& call) {
+        CheckCloakedLeftAlone(engine_, sim_, call);
         if (!hookOn_ || depth_ >= kMaxDepth || pending_.empty()) {
             return;
         }
@@ -733,6 +781,12 @@ class Rig {
         hookOn_ = false;
         if (quietEnd_) {
             Trace("quiet: hide every window");
+            // Back on the desktop of every window: none waits for it any more.
+            for (const Hwnd w : windows_) {
+                if (sim_.Exists(w)) {
+                    sim_.Window(w).cloaked = false;
+                }
+            }
             CheckSlidesEnd(engine_, sim_, Screen());
         }
         const std::vector<HeldWindow> held = HeldWindows(engine_, sim_);

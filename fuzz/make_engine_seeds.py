@@ -11,11 +11,14 @@ import os
 import sys
 
 # engine_fuzz.cpp: Event, WindowOp, kMessages, the poked flags.
-TICK, TICKS, MESSAGE, CURSOR, FOREGROUND, KEY, WINDOW_OP, DESKTOP, POKE, ARM = range(10)
-MAXIMIZE, MINIMIZE = 2, 1
+TICK, TICKS, MESSAGE, CURSOR, FOREGROUND, KEY, WINDOW_OP, DESKTOP, POKE, ARM, DWM = range(11)
+EVENTS = 11
+WINDOW_OPS = 10
+MAXIMIZE, MINIMIZE, FILL_MONITOR = 2, 1, 9
+SKIP_CLOAKED, QUIET_OVER_FULLSCREEN, ALIGN_VISIBLE_FRAME = 1, 2, 3
 MESSAGES = ["SETTINGS", "ATTACH", "DETACH", "REGISTER", "SETOWNER", "SETHOME", "POP",
             "HIDE", "PIN", "UNPIN", "GETSTATUS", "GETEDGE", "CLASSIFY", "GETPINNED",
-            "GETHOME"]
+            "GETHOME", "SETOPTION", "GETOPTION"]
 FLAGS = ["ActWin", "HiAct", "OutWin", "AutoRestore", "MouseDownDisable", "SwitchOnTime",
          "OutCheck", "AutoActivate", "ChangePopyonStyle"]
 LEFT, TOP, BOTTOM, RIGHT = 1, 2, 3, 4
@@ -76,20 +79,20 @@ class Script:
 
     # --- events --------------------------------------------------------------------------
     def send(self, name, wparam, lparam):
-        self.pick(10, MESSAGE)
+        self.pick(EVENTS, MESSAGE)
         self.message(name, wparam, lparam)
         return self
 
     def ticks(self, n):
         while n > 0:
-            self.pick(10, TICKS)
+            self.pick(EVENTS, TICKS)
             self.pick(32, min(n, 32) - 1)
             n -= 32
         return self
 
     def cursor(self, x, y):
         """x, y: 'lo' for the desktop's left or top side, or a pixel on a 1920 x 1080 desktop."""
-        self.pick(10, CURSOR)
+        self.pick(EVENTS, CURSOR)
         for v, hi in ((x, 1920), (y, 1080)):
             if v == "lo":
                 self.pick(10, 0)
@@ -101,27 +104,51 @@ class Script:
         return self
 
     def foreground(self, handle):
-        self.pick(10, FOREGROUND)
+        self.pick(EVENTS, FOREGROUND)
         handle()
         return self
 
     def window(self, op, i=0):
-        self.pick(10, WINDOW_OP)
-        self.pick(9, op)
+        self.pick(EVENTS, WINDOW_OP)
+        self.pick(WINDOW_OPS, op)
         self.pick(self.clients, i)
         return self
 
     def toggle(self, flag):
-        self.pick(10, POKE)
+        self.pick(EVENTS, POKE)
         self.pick(11, 9)
         self.pick(9, FLAGS.index(flag))
         return self
 
     def arm(self, after_calls, name, wparam, lparam):
-        self.pick(10, ARM)
+        self.pick(EVENTS, ARM)
         self.range(0, 40, after_calls)
         self.range(0, 15, 1)
         self.message(name, wparam, lparam)
+        return self
+
+    def option(self, option_id, value):
+        self.pick(EVENTS, MESSAGE)
+        self.pick(len(MESSAGES) + 1, MESSAGES.index("SETOPTION"))
+        self.pick(6, option_id)
+        self.small(value)
+        return self
+
+    def cloak(self, i=0):
+        self.pick(EVENTS, DWM)
+        self.pick(self.clients, i)
+        self.pick(4, 0)
+        return self
+
+    def win10_frame(self, i=0):
+        self.pick(EVENTS, DWM)
+        self.pick(self.clients, i)
+        self.pick(4, 1)
+        return self
+
+    def fill_monitor(self, i=0):
+        self.window(FILL_MONITOR, i)
+        self.bool(True)  # borderless, exactly the monitor
         return self
 
     def settings_ok(self):
@@ -206,6 +233,26 @@ def minimized_and_restored_by_pop():
     return s
 
 
+def todays_desktops():
+    # Every option on: a window with Windows 10's invisible borders hides and comes out with
+    # its frame on the edge, a cloaked one is passed over, and a full-screen program in front
+    # keeps a push from popping anything until a request does.
+    s = Script(clients=3, quiet_end=True)
+    for option in (SKIP_CLOAKED, QUIET_OVER_FULLSCREEN, ALIGN_VISIBLE_FRAME):
+        s.option(option, 1)
+    s.send("REGISTER", s.client, lambda: s.small(LEFT))
+    s.send("REGISTER", lambda: s.client(1), lambda: s.small(LEFT))
+    s.win10_frame(0).cloak(1)
+    s.foreground(s.nothing).ticks(8)
+    s.cursor("lo", 300).ticks(14)
+    s.cursor(900, 500).ticks(20)
+    s.fill_monitor(2)
+    s.foreground(lambda: s.client(2)).ticks(2)
+    s.cursor("lo", 300).ticks(14)
+    s.send("POP", s.nothing, lambda: s.small(LEFT)).ticks(6)
+    return s
+
+
 SEEDS = {
     "register-pop-detach": register_pop_detach,
     "pop-request-each-edge": pop_request_each_edge,
@@ -213,6 +260,7 @@ SEEDS = {
     "detach-inside-a-slide": detach_inside_a_slide,
     "pin-home-style-and-settings": pin_home_style_and_settings,
     "minimized-and-restored-by-pop": minimized_and_restored_by_pop,
+    "todays-desktops": todays_desktops,
 }
 
 

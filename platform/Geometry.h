@@ -54,6 +54,12 @@ constexpr bool Intersects(const TRect& a, const TRect& b) {
     return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
 }
 
+// True when `outer` holds every pixel of `inner`.
+constexpr bool Contains(const TRect& outer, const TRect& inner) {
+    return outer.Left <= inner.Left && outer.Top <= inner.Top && inner.Right <= outer.Right &&
+           inner.Bottom <= outer.Bottom;
+}
+
 // Where the top-left corner of a window of the given size, now at `origin`, goes so that it
 // lies within the area, moved by the least on each axis. One larger than the area keeps its
 // left or top side on the area's.

@@ -49,7 +49,12 @@ void SimWindowTable::Erase(Hwnd wnd) {
 }
 
 SimDesktop::SimDesktop(TRect screen) : monitors_{screen} {
-    desktop_ = windows_.Add(SimWindow{"#32769", "", screen, screen, kWsVisible, false, 0});
+    SimWindow desktop;
+    desktop.className = "#32769";
+    desktop.rect = desktop.normalRect = screen;
+    desktop.style = kWsVisible;
+    desktop.thread = 0;
+    desktop_ = windows_.Add(std::move(desktop));
 }
 
 void SimDesktop::SetScreen(TRect screen) {
@@ -66,13 +71,12 @@ Hwnd SimDesktop::AddWindow(TRect rect,
                            std::string className,
                            std::string title,
                            std::uint32_t thread) {
-    SimWindow w{std::move(className),
-                std::move(title),
-                rect,
-                rect,
-                kWsOverlappedWindow | kWsVisible,
-                false,
-                thread};
+    SimWindow w;
+    w.className = std::move(className);
+    w.title = std::move(title);
+    w.rect = w.normalRect = rect;
+    w.style = kWsOverlappedWindow | kWsVisible;
+    w.thread = thread;
     w.z = ++zCounter_;
     return windows_.Add(std::move(w));
 }
@@ -289,6 +293,30 @@ MonitorList SimDesktop::GetMonitors() {
     return monitors_;
 }
 
+bool SimDesktop::IsCloaked(Hwnd wnd) {
+    Record({CallKind::DwmGetWindowAttribute, wnd});
+    const SimWindow* w = Find(wnd);
+    return w != nullptr && w->cloaked;
+}
+
+std::optional<TRect> SimDesktop::GetVisibleFrame(Hwnd wnd) {
+    Record({CallKind::DwmGetWindowAttribute, wnd});
+    const SimWindow* w = Find(wnd);
+    if (w == nullptr || !w->frameInsets) {
+        return std::nullopt;
+    }
+    const TRect& r = w->rect;
+    const TRect& in = *w->frameInsets;
+    return TRect{Add(r.Left, in.Left), Add(r.Top, in.Top), Sub(r.Right, in.Right),
+                 Sub(r.Bottom, in.Bottom)};
+}
+
+bool SimDesktop::IsOwnWindow(Hwnd wnd) {
+    Record({CallKind::IsOwnWindow, wnd});
+    const SimWindow* w = Find(wnd);
+    return w != nullptr && w->thread == engineThread;
+}
+
 std::optional<TPoint> SimDesktop::GetCursorPos() {
     Record({CallKind::GetCursorPos});
     return cursor;
@@ -360,7 +388,12 @@ void SimDesktop::ShowErrorBox(std::string_view text) {
 // it findable, as for a second engine started on the same desktop.
 void SimDesktop::SetEngineWindowTitle(std::string_view title) {
     engineTitle = title;
-    SimWindow engine{kEngineClassName, std::string(title), {0, 0, 115, 27}, {}, kWsPopup, false, 2};
+    SimWindow engine;
+    engine.className = kEngineClassName;
+    engine.title = title;
+    engine.rect = {0, 0, 115, 27};
+    engine.style = kWsPopup;
+    engine.thread = engineThread;
     windows_.Add(std::move(engine));
 }
 

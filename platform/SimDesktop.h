@@ -29,6 +29,8 @@ enum class CallKind : std::uint8_t {
     WindowFromPoint,
     GetAncestor,
     GetMonitors,
+    DwmGetWindowAttribute,
+    IsOwnWindow,
     GetWindow,
     GetClassNameA,
     GetCursorPos,
@@ -64,7 +66,11 @@ struct SimWindow {
     std::uint32_t thread = 1;
     bool restoresMaximized = false;  // minimized from maximized: SW_RESTORE maximizes it
     Hwnd owner = 0;
-    std::uint64_t z = 0;  // higher lies above, within the topmost band and below it
+    std::uint64_t z = 0;   // higher lies above, within the topmost band and below it
+    bool cloaked = false;  // on another virtual desktop
+    // DWM's invisible resize borders, inside the rectangle on each side; nullopt where DWM
+    // answers nothing, as under Wine.
+    std::optional<TRect> frameInsets;
 };
 
 // The windows by handle. Handles are minted from a counter, four apart as on Windows, so a
@@ -136,6 +142,8 @@ class SimDesktop final : public WindowSystem {
     TPoint cursor{};
     std::set<std::int32_t> keysDown;
     std::int32_t cxFrame = 4;
+    // The thread of the engine window, its dialog and its message boxes.
+    std::uint32_t engineThread = 2;
     std::uint32_t lockTimeout = 200000;
     // How many SetForegroundWindow calls fail before one succeeds; -1: all fail.
     int foregroundRefusals = 0;
@@ -190,6 +198,9 @@ class SimDesktop final : public WindowSystem {
     std::string GetClassNameA(Hwnd wnd) override;
     std::optional<TPoint> GetCursorPos() override;
     MonitorList GetMonitors() override;
+    bool IsCloaked(Hwnd wnd) override;
+    std::optional<TRect> GetVisibleFrame(Hwnd wnd) override;
+    bool IsOwnWindow(Hwnd wnd) override;
     std::int16_t GetKeyState(std::int32_t virtualKey) override;
     std::int32_t GetSystemMetrics(std::int32_t index) override;
     void SetForegroundWindow(Hwnd wnd) override;

@@ -60,4 +60,35 @@ class UniqueHandle {
     HANDLE h_ = nullptr;
 };
 
+// Owner of a loaded library; move-only.
+class UniqueModule {
+  public:
+    UniqueModule() = default;
+    explicit UniqueModule(HMODULE m) : m_(m) {}
+    UniqueModule(UniqueModule&& other) noexcept : m_(other.m_) { other.m_ = nullptr; }
+    UniqueModule& operator=(UniqueModule&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            m_ = other.m_;
+            other.m_ = nullptr;
+        }
+        return *this;
+    }
+    UniqueModule(const UniqueModule&) = delete;
+    UniqueModule& operator=(const UniqueModule&) = delete;
+    ~UniqueModule() { Reset(); }
+
+    HMODULE Get() const { return m_; }
+    explicit operator bool() const { return m_ != nullptr; }
+    void Reset() {
+        if (m_ != nullptr) {
+            ::FreeLibrary(m_);
+            m_ = nullptr;
+        }
+    }
+
+  private:
+    HMODULE m_ = nullptr;
+};
+
 }  // namespace popyo

@@ -74,6 +74,44 @@ MonitorList Win32WindowSystem::GetMonitors() {
     return EnumerateMonitors();
 }
 
+// Loaded on first use and by name, so that the engine starts also where dwmapi.dll is
+// missing; every failure then reads as "DWM cannot tell".
+Win32WindowSystem::DwmGetWindowAttributeFn Win32WindowSystem::Dwm() {
+    if (!dwmLookedUp_) {
+        dwmLookedUp_ = true;
+        dwmapi_ =
+            UniqueModule(::LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+        if (dwmapi_) {
+            dwmGetWindowAttribute_ = reinterpret_cast<DwmGetWindowAttributeFn>(
+                reinterpret_cast<void*>(::GetProcAddress(dwmapi_.Get(), "DwmGetWindowAttribute")));
+        }
+    }
+    return dwmGetWindowAttribute_;
+}
+
+bool Win32WindowSystem::IsCloaked(Hwnd wnd) {
+    constexpr DWORD kDwmwaCloaked = 14;
+    DWORD cloaked = 0;
+    const auto get = Dwm();
+    return get != nullptr && SUCCEEDED(get(ToHwnd(wnd), kDwmwaCloaked, &cloaked, sizeof cloaked)) &&
+           cloaked != 0;
+}
+
+std::optional<TRect> Win32WindowSystem::GetVisibleFrame(Hwnd wnd) {
+    constexpr DWORD kDwmwaExtendedFrameBounds = 9;
+    RECT r{};
+    const auto get = Dwm();
+    if (get == nullptr || FAILED(get(ToHwnd(wnd), kDwmwaExtendedFrameBounds, &r, sizeof r))) {
+        return std::nullopt;
+    }
+    return TRect{r.left, r.top, r.right, r.bottom};
+}
+
+// The settings dialog and the message boxes run on the engine window's thread.
+bool Win32WindowSystem::IsOwnWindow(Hwnd wnd) {
+    return ::GetWindowThreadProcessId(ToHwnd(wnd), nullptr) == ::GetCurrentThreadId();
+}
+
 // The engine asks whether a key or button is down anywhere on the desktop. A thread's own
 // key state follows only the input it receives itself, and the engine receives none, so
 // the answer comes from the asynchronous state. Buttons are the logical ones: with swapped

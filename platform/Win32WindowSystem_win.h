@@ -44,6 +44,9 @@ class Win32WindowSystem final : public WindowSystem {
     std::string GetClassNameA(Hwnd wnd) override;
     std::optional<TPoint> GetCursorPos() override;
     MonitorList GetMonitors() override;
+    bool IsCloaked(Hwnd wnd) override;
+    std::optional<TRect> GetVisibleFrame(Hwnd wnd) override;
+    bool IsOwnWindow(Hwnd wnd) override;
     std::int16_t GetKeyState(std::int32_t virtualKey) override;
     std::int32_t GetSystemMetrics(std::int32_t index) override;
     void SetForegroundWindow(Hwnd wnd) override;
@@ -73,7 +76,14 @@ class Win32WindowSystem final : public WindowSystem {
     static constexpr UINT kTimer1Interval = 50;
 
   private:
+    // DwmGetWindowAttribute, looked up once; nullptr where dwmapi.dll is missing.
+    using DwmGetWindowAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+    DwmGetWindowAttributeFn Dwm();
+
     HWND engineWnd_ = nullptr;
+    UniqueModule dwmapi_;
+    DwmGetWindowAttributeFn dwmGetWindowAttribute_ = nullptr;
+    bool dwmLookedUp_ = false;
     ModalView modalView_;
     UniqueHandle instanceLock_;
     bool terminated_ = false;

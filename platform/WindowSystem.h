@@ -33,6 +33,7 @@ inline constexpr std::uint32_t kWsVisible = 0x10000000;
 inline constexpr std::uint32_t kWsMinimize = 0x20000000;
 inline constexpr std::uint32_t kWsMaximize = 0x01000000;
 inline constexpr std::uint32_t kWsPopup = 0x80000000;
+inline constexpr std::uint32_t kWsCaption = 0x00C00000;
 
 inline constexpr std::uint32_t kGaRoot = 2;
 inline constexpr std::uint32_t kGwOwner = 4;
@@ -91,6 +92,14 @@ class WindowSystem {
     virtual std::optional<TPoint> GetCursorPos() = 0;
     // EnumDisplayMonitors and GetMonitorInfo: each monitor's rectangle.
     virtual MonitorList GetMonitors() = 0;
+    // DWM: true while the window is cloaked (on another virtual desktop, say). false
+    // whenever DWM cannot tell: no DWM, or an older system.
+    virtual bool IsCloaked(Hwnd wnd) = 0;
+    // DWM's extended frame bounds: the visible frame, without the invisible resize borders
+    // that a window's rectangle includes. nullopt whenever DWM cannot tell.
+    virtual std::optional<TRect> GetVisibleFrame(Hwnd wnd) = 0;
+    // True for a window of the engine's own thread: its window, dialog and message boxes.
+    virtual bool IsOwnWindow(Hwnd wnd) = 0;
     // Negative while the key or mouse button is down, system-wide.
     virtual std::int16_t GetKeyState(std::int32_t virtualKey) = 0;
     virtual std::int32_t GetSystemMetrics(std::int32_t index) = 0;

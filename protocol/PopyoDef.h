@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace popyo {
 
@@ -38,6 +39,64 @@ inline constexpr ControlMessage kControlMessages[] = {
     EM_SETHOME,   EM_POP,     EM_HIDE,     EM_PIN,       EM_UNPIN,
     EM_GETSTATUS, EM_GETEDGE, EM_CLASSIFY, EM_GETPINNED, EM_GETHOME,
 };
+
+// Extensions beyond the range above. Options change what the engine does on today's
+// desktops; a bare engine starts with each at its `bare` value below, keeps them until it
+// ends and never saves them, so a front-end sets them again after every attach.
+enum ExtensionMessage : std::uint32_t {
+    EM_SETOPTION = 0x8300,  // WParam option id, LParam value; answers the previous value, or
+                            // -1 (and changes nothing) for an unknown id or a value out of range
+    EM_GETOPTION = 0x8301,  // WParam option id; answers the value, -1 for an unknown id
+};
+
+inline constexpr std::uint32_t kFirstExtensionMessage = 0x8300;
+inline constexpr std::uint32_t kLastExtensionMessage = 0x8301;
+
+inline constexpr ExtensionMessage kExtensionMessages[] = {EM_SETOPTION, EM_GETOPTION};
+
+// Every number that reaches the engine's handlers; the others get the default handling.
+constexpr bool IsEngineMessage(std::uint32_t msg) {
+    return (msg >= kFirstControlMessage && msg <= kLastControlMessage) ||
+           (msg >= kFirstExtensionMessage && msg <= kLastExtensionMessage);
+}
+
+enum EngineOption : std::uint32_t {
+    opSkipCloaked = 1,          // a cloaked window (another virtual desktop) is never popped
+    opQuietOverFullscreen = 2,  // a push pops nothing over a full-screen program in front
+    opAlignVisibleFrame = 3,    // the visible frame, not the invisible borders, meets the edge
+};
+
+struct OptionInfo {
+    EngineOption id;
+    std::string_view name;  // as popyctl and the rules file's [engine] table spell it
+    std::int32_t min;
+    std::int32_t max;
+    std::int32_t bare;  // the value of an engine no front-end has told otherwise
+};
+
+inline constexpr OptionInfo kEngineOptions[] = {
+    {opSkipCloaked, "skip_cloaked", 0, 1, 1},
+    {opQuietOverFullscreen, "quiet_over_fullscreen", 0, 1, 0},
+    {opAlignVisibleFrame, "align_visible_frame", 0, 1, 0},
+};
+
+constexpr const OptionInfo* FindOption(std::uint32_t id) {
+    for (const OptionInfo& o : kEngineOptions) {
+        if (o.id == id) {
+            return &o;
+        }
+    }
+    return nullptr;
+}
+
+constexpr const OptionInfo* FindOption(std::string_view name) {
+    for (const OptionInfo& o : kEngineOptions) {
+        if (o.name == name) {
+            return &o;
+        }
+    }
+    return nullptr;
+}
 
 // Screen edges. The order is left, top, bottom, right: bottom is 3 and right is 4.
 enum Edge : std::uint8_t { edNone = 0, edLeft = 1, edTop = 2, edBottom = 3, edRight = 4 };

@@ -135,12 +135,13 @@ TEST_F(FormCreateTest, ExistingFileIsReadNotRewritten) {
 // pass the integrity-level filter, and they are the ones the engine has handlers for.
 TEST_F(FormCreateTest, LetsExactlyTheControlMessagesThroughTheFilter) {
     Start();
-    const std::vector<std::uint32_t> table(std::begin(kControlMessages),
-                                           std::end(kControlMessages));
+    std::vector<std::uint32_t> table(std::begin(kControlMessages), std::end(kControlMessages));
+    table.insert(table.end(), std::begin(kExtensionMessages), std::end(kExtensionMessages));
     EXPECT_EQ(sim.allowedMessages, table);
-    for (std::uint32_t msg = kFirstControlMessage; msg <= kLastControlMessage; ++msg) {
+    for (std::uint32_t msg = kFirstControlMessage; msg <= kLastExtensionMessage; ++msg) {
         const bool listed = std::find(table.begin(), table.end(), msg) != table.end();
         EXPECT_EQ(engine.Dispatch(msg, 0, 0).has_value(), listed) << std::hex << msg;
+        EXPECT_EQ(IsEngineMessage(msg), listed || msg <= kLastControlMessage) << std::hex << msg;
     }
 
     // A refused second engine opens its window to nobody.
