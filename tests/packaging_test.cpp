@@ -23,6 +23,7 @@ TEST(ShippedRulesExample, ParsesWithTheDefaultHotkeysAndARuleOfEachKind) {
     const RulesParse parsed = ParseRulesFile(text);
     ASSERT_TRUE(parsed.config.has_value()) << FormatRulesError("rules-example.toml", parsed.error);
     EXPECT_EQ(parsed.config->hotkeys, DefaultHotkeys());
+    EXPECT_EQ(parsed.config->engineOptions, TrayOptionDefaults()) << "it shows the defaults";
 
     bool exe = false, cls = false, title = false, part = false;
     for (const frontend::Rule& rule : parsed.config->rules) {

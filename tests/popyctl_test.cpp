@@ -115,6 +115,30 @@ TEST(PopyctlParse, RunCollectsItsRulesInOrder) {
     EXPECT_EQ(out.command->rules, expected);
 }
 
+TEST(PopyctlParse, OptionsByNameWithTheirValues) {
+    struct Case {
+        Args args;
+        popyo::EngineOption option;
+        std::optional<std::int32_t> value;
+    };
+    const Case kCases[] = {
+        {{"option", "skip_cloaked"}, popyo::opSkipCloaked, std::nullopt},
+        {{"option", "quiet_over_fullscreen", "1"}, popyo::opQuietOverFullscreen, 1},
+        {{"option", "align_visible_frame", "Off"}, popyo::opAlignVisibleFrame, 0},
+        {{"option", "align_visible_frame", "true"}, popyo::opAlignVisibleFrame, 1},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.args[1]);
+        const ParseOutcome out = ParseCommandLine(ToVector(c.args));
+        ASSERT_TRUE(out.command.has_value()) << out.error;
+        EXPECT_EQ(out.command->verb, Verb::Option);
+        EXPECT_EQ(out.command->option, c.option);
+        EXPECT_EQ(out.command->optionValue, c.value);
+    }
+    EXPECT_EQ(FormatOption(popyo::opSkipCloaked, 1), "skip_cloaked 1");
+    EXPECT_EQ(FormatOption(popyo::opQuietOverFullscreen, 0, 1), "quiet_over_fullscreen 0 (was 1)");
+}
+
 struct ErrorCase {
     Args args;
     const char* says;
@@ -143,6 +167,10 @@ constexpr ErrorCase kErrorCases[] = {
     {{"run", "left:exe="}, "bad rule 'left:exe='"},
     {{"run", "left:program=x.exe"}, "bad rule"},
     {{"run", "left:class=A", "left:foreground"}, "bad rule 'left:foreground'"},
+    {{"option"}, "NAME"},
+    {{"option", "skip_cloacked"}, "unknown option 'skip_cloacked': use skip_cloaked, "},
+    {{"option", "skip_cloaked", "2"}, "bad value '2' for skip_cloaked: use 0 to 1"},
+    {{"option", "skip_cloaked", "-1"}, "bad value '-1'"},
     {{}, "no verb given"},
     {{"frobnicate"}, "unknown verb 'frobnicate'"},
 };
@@ -165,10 +193,10 @@ TEST(PopyctlParse, HelpListsEveryVerbAndHowToNameThings) {
     EXPECT_FALSE(out.command.has_value());
     EXPECT_EQ(out.exitCode, kExitOk);
     EXPECT_TRUE(out.error.empty());
-    for (const char* word :
-         {"register", "release", "owner",  "pop",      "hide-all", "hide",   "pin",
-          "unpin",    "home",    "query",  "classify", "settings", "detach", "run",
-          "rescue",   "watch",   "WINDOW", "FRONTEND", "EDGE",     "RULE",   "Exit status"}) {
+    for (const char* word : {"register", "release", "owner",  "pop",        "hide-all", "hide",
+                             "pin",      "unpin",   "home",   "query",      "classify", "settings",
+                             "detach",   "run",     "rescue", "watch",      "option",   "WINDOW",
+                             "FRONTEND", "EDGE",    "RULE",   "Exit status"}) {
         EXPECT_NE(out.output.find(word), std::string::npos) << word;
     }
     const ParseOutcome run = ParseCommandLine({"run", "--help"});

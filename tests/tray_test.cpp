@@ -49,6 +49,18 @@ title = "電卓 - 1"
     EXPECT_EQ(parsed.config->hotkeys, hotkeys);
 }
 
+// Left out, an option keeps the tray's own default; given, the file's value.
+TEST(TrayRulesFile, EngineTableSetsTheOptionsByName) {
+    const std::vector<OptionValue> defaults = {
+        {opSkipCloaked, 1}, {opQuietOverFullscreen, 1}, {opAlignVisibleFrame, 1}};
+    EXPECT_EQ(TrayOptionDefaults(), defaults);
+    const RulesParse parsed = ParseRulesFile("[engine]\nquiet_over_fullscreen = false\n");
+    ASSERT_TRUE(parsed.config.has_value()) << parsed.error.reason;
+    const std::vector<OptionValue> expected = {
+        {opSkipCloaked, 1}, {opQuietOverFullscreen, 0}, {opAlignVisibleFrame, 1}};
+    EXPECT_EQ(parsed.config->engineOptions, expected);
+}
+
 TEST(TrayRulesFile, TheTemplateAndAnEmptyFileChangeNothing) {
     for (const std::string_view text :
          {RulesTemplate(), std::string_view(), std::string_view("\xEF\xBB\xBF")}) {
@@ -56,6 +68,7 @@ TEST(TrayRulesFile, TheTemplateAndAnEmptyFileChangeNothing) {
         ASSERT_TRUE(parsed.config.has_value()) << parsed.error.reason;
         EXPECT_TRUE(parsed.config->rules.empty());
         EXPECT_EQ(parsed.config->hotkeys, DefaultHotkeys());
+        EXPECT_EQ(parsed.config->engineOptions, TrayOptionDefaults());
     }
 }
 
@@ -93,6 +106,11 @@ const ErrorCase kErrorCases[] = {
      "Ctrl+Alt+R is given to two actions"},
     {"a default key given to another action", "[hotkeys]\nleft = \"Ctrl+Alt+Shift+Right\"\n", 2, 8,
      "Ctrl+Alt+Shift+Right is given to two actions"},
+    {"unknown engine option", "[engine]\nskip_cloacked = true\n", 2, 1,
+     "unknown key 'skip_cloacked' in [engine] (use skip_cloaked, "},
+    {"engine option not a boolean", "[engine]\nalign_visible_frame = 1\n", 2, 23,
+     "'align_visible_frame' must be true or false"},
+    {"engine not a table", "engine = true\n", 1, 10, "must be an [engine] table"},
     {"the earliest of several faults", "[[window]]\nedge = \"x\"\n[[window]]\nedge = 1\n", 2, 8,
      "bad edge name 'x'"},
 };

@@ -42,6 +42,8 @@ takes. Ctrl+C, or closing its window, detaches it. Should the engine end without
 detach, `run` puts its windows back where they stood by itself.
 Any detach ends the engine once it has put every registered window back.
 `rescue` brings back windows a killed engine left beyond the edge.
+`option` reads or sets an engine option by name: skip_cloaked, quiet_over_fullscreen,
+align_visible_frame. Options last until the engine ends; PopyonnTray sets its own.
 
 Exit status: 0 done; 1 failed (engine not running, no such window, refused);
 2 bad command line; 3 `run` saw the engine end without a detach and put its windows back.)";
@@ -57,6 +59,7 @@ enum ArgSet : unsigned {
     kOptionalFrontEnd = 8,
     kHomeValue = 16,
     kRules = 32,
+    kOption = 64,  // NAME [VALUE]
 };
 
 struct VerbRow {
@@ -89,6 +92,8 @@ constexpr VerbRow kVerbs[] = {
     {Verb::Rescue, "rescue", 0, "windows that no monitor shows come back onto the nearest one"},
     {Verb::Watch, "watch", kWindow,
      "WINDOW: prints each change of its status and place until it or the engine ends"},
+    {Verb::Option, "option", kOption,
+     "NAME [VALUE]: prints or sets one of the engine's options (until the engine ends)"},
 };
 
 // The texts of the positionals, read by CLI11 and converted once the verb is known.
@@ -98,6 +103,8 @@ struct RawArgs {
     std::string frontEnd;
     std::string home;
     std::vector<std::string> rules;
+    std::string option;
+    std::string optionValue;
 };
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
@@ -161,6 +168,43 @@ std::uint8_t HomeArg(const std::string& text) {
     throw UsageError("bad home value '" + text + "': use 0 (screen edge) or 1 (where it stood)");
 }
 
+std::string OptionNames() {
+    std::string names;
+    for (const popyo::OptionInfo& o : popyo::kEngineOptions) {
+        names += (names.empty() ? "" : ", ") + std::string(o.name);
+    }
+    return names;
+}
+
+const popyo::OptionInfo& OptionArg(const std::string& text) {
+    if (const popyo::OptionInfo* option = popyo::FindOption(text)) {
+        return *option;
+    }
+    throw UsageError("unknown option '" + text + "': use " + OptionNames());
+}
+
+// An option that is on or off also takes on/off and true/false.
+std::int32_t OptionValueArg(const popyo::OptionInfo& option, const std::string& text) {
+    const std::string range = std::to_string(option.min) + " to " + std::to_string(option.max);
+    std::optional<std::int32_t> value;
+    if (option.min == 0 && option.max == 1) {
+        for (const auto& [word, v] : {std::pair{"on", 1}, std::pair{"true", 1}, std::pair{"off", 0},
+                                      std::pair{"false", 0}}) {
+            if (EqualsIgnoringCase(text, word)) {
+                value = v;
+            }
+        }
+    }
+    if (const auto number = ParseNumber(text, 10); !value && number && *number <= 0x7FFFFFFF) {
+        value = static_cast<std::int32_t>(*number);
+    }
+    if (!value || *value < option.min || *value > option.max) {
+        throw UsageError("bad value '" + text + "' for " + std::string(option.name) + ": use " +
+                         range);
+    }
+    return *value;
+}
+
 Rule RuleArg(const std::string& text) {
     if (auto rule = ParseRule(text)) {
         return *rule;
@@ -195,6 +239,11 @@ CLI::App* AddVerb(CLI::App& app, const VerbRow& row, RawArgs& raw) {
         sub->add_option("RULES", raw.rules, "EDGE:class=NAME, EDGE:title=TEXT or EDGE:exe=NAME")
             ->required();
     }
+    if (row.args & kOption) {
+        sub->add_option("NAME", raw.option, OptionNames())->required();
+        sub->add_option("VALUE", raw.optionValue,
+                        "0 or 1 (on or off) for an option that is either");
+    }
     return sub;
 }
 
@@ -215,6 +264,13 @@ Command BuildCommand(const VerbRow& row, const RawArgs& raw, const CLI::App& sub
     }
     for (const std::string& text : raw.rules) {
         cmd.rules.push_back(RuleArg(text));
+    }
+    if (row.args & kOption) {
+        const popyo::OptionInfo& option = OptionArg(raw.option);
+        cmd.option = option.id;
+        if (sub.count("VALUE") > 0) {
+            cmd.optionValue = OptionValueArg(option, raw.optionValue);
+        }
     }
     return cmd;
 }
@@ -384,6 +440,21 @@ std::string FormatQuery(const QueryAnswer& answer) {
     }
     return "status: " + StatusWord(answer.status) + "\nedge: " + EdgeWord(answer.edge) +
            "\npinned: " + (answer.pinned != 0 ? "yes" : "no") + "\nhome: " + home + "\n";
+}
+
+std::string OptionName(popyo::EngineOption id) {
+    const popyo::OptionInfo* option = popyo::FindOption(id);
+    return option != nullptr ? std::string(option->name) : "option " + std::to_string(id);
+}
+
+std::string FormatOption(popyo::EngineOption id,
+                         std::int32_t value,
+                         std::optional<std::int32_t> previous) {
+    std::string line = OptionName(id) + " " + std::to_string(value);
+    if (previous) {
+        line += " (was " + std::to_string(*previous) + ")";
+    }
+    return line;
 }
 
 void PrintLine(std::string_view text) {

@@ -36,6 +36,7 @@ enum class Verb : std::uint8_t {
     Run,
     Rescue,
     Watch,
+    Option,
 };
 
 // How the user names a window: by handle, exact title, class name, or the foreground window.
@@ -57,6 +58,9 @@ struct Command {
     std::optional<WindowSpec> frontEnd;
     std::uint8_t home = 0;
     std::vector<Rule> rules;
+    // `option`: which one, and the value to set; none to read it.
+    popyo::EngineOption option = popyo::opSkipCloaked;
+    std::optional<std::int32_t> optionValue;
 };
 
 enum ExitCode : int {
@@ -99,6 +103,12 @@ struct QueryAnswer {
     std::int32_t home = -1;
 };
 std::string FormatQuery(const QueryAnswer& answer);
+
+std::string OptionName(popyo::EngineOption id);
+// "skip_cloaked 1", or after a set "skip_cloaked 0 (was 1)".
+std::string FormatOption(popyo::EngineOption id,
+                         std::int32_t value,
+                         std::optional<std::int32_t> previous = std::nullopt);
 
 // One line to stdout, flushed at once: `run` prints while it lives, often into a pipe.
 void PrintLine(std::string_view text);

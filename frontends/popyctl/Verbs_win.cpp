@@ -192,6 +192,28 @@ int Watch(const Command& cmd) {
     }
 }
 
+// An engine that answers -1 has no such option: an older one.
+int Option(const Command& cmd) {
+    const EngineLink engine = EngineLink::Find();
+    if (!cmd.optionValue) {
+        const std::int32_t value = engine.Send(EM_GETOPTION, cmd.option);
+        if (value < 0) {
+            throw Failure("the engine has no option " + OptionName(cmd.option) +
+                          "; it may be older than popyctl");
+        }
+        PrintLine(FormatOption(cmd.option, value));
+        return kExitOk;
+    }
+    const std::int32_t previous =
+        engine.Send(EM_SETOPTION, cmd.option, static_cast<std::uint32_t>(*cmd.optionValue));
+    if (previous < 0) {
+        throw Failure("the engine refused " + FormatOption(cmd.option, *cmd.optionValue) +
+                      "; it may be older than popyctl");
+    }
+    PrintLine(FormatOption(cmd.option, *cmd.optionValue, previous));
+    return kExitOk;
+}
+
 using Handler = int (*)(const Command&);
 constexpr std::pair<Verb, Handler> kHandlers[] = {
     {Verb::Register, Register}, {Verb::Release, Release},   {Verb::Owner, Owner},
@@ -199,7 +221,7 @@ constexpr std::pair<Verb, Handler> kHandlers[] = {
     {Verb::Pin, Pin},           {Verb::Unpin, Unpin},       {Verb::Home, Home},
     {Verb::Query, Query},       {Verb::Classify, Classify}, {Verb::Settings, Settings},
     {Verb::Detach, Detach},     {Verb::Run, Run},           {Verb::Rescue, RescueLost},
-    {Verb::Watch, Watch},
+    {Verb::Watch, Watch},       {Verb::Option, Option},
 };
 
 }  // namespace

@@ -199,7 +199,64 @@ void ReadHotkeys(const toml::node& node, TrayConfig& config, Faults& faults) {
     BlameSharedKeys(config.hotkeys, given, faults);
 }
 
+std::string OptionNames() {
+    std::string names;
+    for (const OptionInfo& o : kEngineOptions) {
+        names += (names.empty() ? "" : ", ") + std::string(o.name);
+    }
+    return names;
+}
+
+// An option that is on or off is a boolean in the file; any other a whole number.
+std::optional<std::int32_t> OptionValueAt(const OptionInfo& option,
+                                          const toml::node& value,
+                                          Faults& faults) {
+    const std::string name(option.name);
+    if (option.min == 0 && option.max == 1) {
+        if (const auto* flag = value.as_boolean()) {
+            return flag->get() ? 1 : 0;
+        }
+        faults.Add(value.source(), "'" + name + "' must be true or false");
+        return std::nullopt;
+    }
+    const auto* number = value.as_integer();
+    if (number == nullptr || number->get() < option.min || number->get() > option.max) {
+        faults.Add(value.source(), "'" + name + "' must be a whole number from " +
+                                       std::to_string(option.min) + " to " +
+                                       std::to_string(option.max));
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(number->get());
+}
+
+void ReadEngine(const toml::node& node, TrayConfig& config, Faults& faults) {
+    const toml::table* table = node.as_table();
+    if (table == nullptr) {
+        faults.Add(node.source(), "'engine' must be an [engine] table");
+        return;
+    }
+    for (const auto& [key, value] : *table) {
+        const OptionInfo* option = FindOption(key.str());
+        if (option == nullptr) {
+            faults.Add(key.source(), std::string("unknown key '") + std::string(key.str()) +
+                                         "' in [engine] (use " + OptionNames() + ")");
+            continue;
+        }
+        if (const auto v = OptionValueAt(*option, value, faults)) {
+            for (OptionValue& given : config.engineOptions) {
+                if (given.id == option->id) {
+                    given.value = *v;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
+
+std::vector<OptionValue> TrayOptionDefaults() {
+    return {{opSkipCloaked, 1}, {opQuietOverFullscreen, 1}, {opAlignVisibleFrame, 1}};
+}
 
 RulesParse ParseRulesFile(std::string_view text) {
     toml::table root;
@@ -216,9 +273,11 @@ RulesParse ParseRulesFile(std::string_view text) {
             ReadWindows(node, config, faults);
         } else if (key.str() == "hotkeys") {
             ReadHotkeys(node, config, faults);
+        } else if (key.str() == "engine") {
+            ReadEngine(node, config, faults);
         } else {
             faults.Add(key.source(), std::string("unknown key '") + std::string(key.str()) +
-                                         "' (use [hotkeys] and [[window]])");
+                                         "' (use [hotkeys], [[window]] and [engine])");
         }
     }
     if (faults.First()) {
@@ -261,6 +320,16 @@ std::string_view RulesTemplate() {
 # [[window]]
 # edge = "right"
 # title_contains = "Calculator"
+
+# The engine, for today's Windows; each left out stays as shown.
+#   skip_cloaked           a window on another virtual desktop never pops out
+#   quiet_over_fullscreen  pushing an edge pops nothing over a full-screen game or video
+#   align_visible_frame    the visible frame, not Windows' invisible border, meets the edge
+#
+# [engine]
+# skip_cloaked = true
+# quiet_over_fullscreen = true
+# align_visible_frame = true
 )";
 }
 

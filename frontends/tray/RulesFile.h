@@ -6,6 +6,9 @@
 //   [[window]]
 //   edge = "left"                   # left, top, bottom or right
 //   exe = "notepad.exe"             # and/or class, title, title_contains: all given must match
+//
+//   [engine]
+//   quiet_over_fullscreen = false   # the engine's options, by name; left out: the tray's default
 #pragma once
 
 #include <cstdint>
@@ -16,12 +19,26 @@
 
 #include "frontends/common/Rules.h"
 #include "frontends/tray/Hotkeys.h"
+#include "protocol/PopyoDef.h"
 
 namespace popyo::tray {
+
+// An engine option and the value the tray gives it.
+struct OptionValue {
+    EngineOption id;
+    std::int32_t value;
+    friend bool operator==(const OptionValue&, const OptionValue&) = default;
+};
+
+// The tray's own choice for every engine option it sets: what a user of today's Windows
+// expects, where a bare engine keeps to its old ways.
+std::vector<OptionValue> TrayOptionDefaults();
 
 struct TrayConfig {
     std::vector<frontend::Rule> rules;
     HotkeySet hotkeys = DefaultHotkeys();
+    // Sent to the engine after every attach and every reload.
+    std::vector<OptionValue> engineOptions = TrayOptionDefaults();
 };
 
 // Where the first fault of a file lies, counted from 1, and what it is.

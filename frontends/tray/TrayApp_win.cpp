@@ -111,6 +111,8 @@ bool TrayApp::ConnectEngine(bool restart) {
     std::wstring why;
     engine_ = TrayEngine::Connect(DirectoryOf(exePath_), wnd_, why);
     if (engine_) {
+        // An engine keeps its options only while it runs: a new one starts bare.
+        SendEngineOptions();
         return true;
     }
     ShowNoticeAndWait((restart ? L"PopyonnEngine ended unexpectedly and could not be started "

@@ -47,6 +47,7 @@ class TrayApp {
     void LoadRules(bool atStart);
     void ApplyHotkeys(const HotkeySet& hotkeys, bool force);
     void ApplyRules(const std::vector<frontend::Rule>& rules);
+    void SendEngineOptions();
     void TakeRuleWindows();
 
     // Windows and commands (TrayCommands_win.cpp).

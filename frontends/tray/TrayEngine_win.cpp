@@ -124,6 +124,10 @@ void TrayEngine::OpenSettings() const {
     link_.Post(EM_SETTINGS, 0, 0);
 }
 
+void TrayEngine::SetOption(EngineOption id, std::int32_t value) const {
+    link_.Send(EM_SETOPTION, id, static_cast<std::uint32_t>(value));
+}
+
 bool TrayEngine::Detach() const {
     try {
         // A sent detach returns once the engine has put every window back.

@@ -36,6 +36,8 @@ class TrayEngine {
     // The dialog runs modally inside the engine's handler, so the message is posted: the
     // tray keeps working while it is open.
     void OpenSettings() const;
+    // An engine that knows no such option, or no options at all, leaves it.
+    void SetOption(EngineOption id, std::int32_t value) const;
     // Every window goes back and the engine ends; false when it did not answer.
     bool Detach() const;
 

@@ -47,6 +47,8 @@ void TrayApp::LoadRules(bool atStart) {
             const TrayConfig none;
             ApplyHotkeys(none.hotkeys, false);
             ApplyRules(none.rules);
+            config_.engineOptions = none.engineOptions;
+            SendEngineOptions();
         }
         return;
     }
@@ -70,6 +72,21 @@ void TrayApp::LoadRules(bool atStart) {
     }
     ApplyHotkeys(parsed.config->hotkeys, false);
     ApplyRules(parsed.config->rules);
+    config_.engineOptions = parsed.config->engineOptions;
+    SendEngineOptions();
+}
+
+void TrayApp::SendEngineOptions() {
+    if (!engine_) {
+        return;
+    }
+    try {
+        for (const OptionValue& option : config_.engineOptions) {
+            engine_->SetOption(option.id, option.value);
+        }
+    } catch (const frontend::Failure&) {
+        // The engine is busy or gone; the tick finds out which, and a new one gets them all.
+    }
 }
 
 void TrayApp::ApplyHotkeys(const HotkeySet& hotkeys, bool force) {

@@ -101,6 +101,7 @@ TEST_F(PopyctlVerbs, WithoutAnEngineOrWithBadArgumentsOneLineAndItsCode) {
         {L"run left:title=W1 up:title=W2", 2, "bad rule 'up:title=W2'"},
         {L"home title=W1 2", 2, "bad home value '2'"},
         {L"frobnicate", 2, "unknown verb 'frobnicate'"},
+        {L"option skip_cloaked 5", 2, "bad value '5' for skip_cloaked"},
     };
     for (const Case& c : kCases) {
         const ConsoleResult r = Popyctl(c.args);
@@ -152,6 +153,9 @@ TEST_F(PopyctlVerbs, AWindowThroughItsLifeAndTheRefusals) {
         // refused before it is sent.
         {L"detach title=W1", 1, "not an attached front-end"},
         {L"query title=Nobody", 1, "no window matches title=Nobody\n"},
+        {L"option quiet_over_fullscreen", 0, "quiet_over_fullscreen 0\n"},
+        {L"option quiet_over_fullscreen on", 0, "quiet_over_fullscreen 1 (was 0)\n"},
+        {L"option quiet_over_fullscreen", 0, "quiet_over_fullscreen 1\n"},
     };
     for (const Step& s : kSteps) {
         SCOPED_TRACE(::testing::Message() << "popyctl " << s.args);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "frontends/tray/TrayMenu.h"
 #include "protocol/PopyoDef.h"
@@ -94,6 +95,14 @@ class TraySession : public ::testing::Test {
         return SendWithTimeout(engineWnd_, msg, HandleParam(wnd), lParam);
     }
     std::optional<LRESULT> StatusOf(HWND wnd) const { return Send(EM_GETSTATUS, wnd); }
+    // The engine's options, in the order of the protocol's table.
+    std::vector<LRESULT> Options() const {
+        std::vector<LRESULT> values;
+        for (const OptionInfo& o : kEngineOptions) {
+            values.push_back(SendWithTimeout(engineWnd_, EM_GETOPTION, o.id, 0).value_or(-2));
+        }
+        return values;
+    }
     std::optional<LRESULT> EdgeOf(HWND wnd) const { return Send(EM_GETEDGE, wnd); }
     bool OwnedByTray(HWND wnd) const {
         return Send(EM_CLASSIFY, wnd, LPARAM(HandleParam(trayWnd_))) == LRESULT{wcOwnedWindow};
@@ -256,6 +265,26 @@ TEST_F(TrayRules, ABrokenFileGivesANoticeWithItsLineAndTheEarlierRulesHold) {
     EXPECT_TRUE(WaitHome(first[0], kLeftHome));
     EXPECT_TRUE(WaitHome(later[0], kRightHome));
     EXPECT_EQ(StatusOf(first[0]), LRESULT{rsNone});
+}
+
+// The tray sets the engine's options from its [engine] table, its own defaults where the
+// table is silent, at start and again within a second of every save.
+TEST_F(TrayRules, TheEngineTableReachesTheEngineAtStartAndAfterEverySave) {
+    WriteRules("[engine]\nquiet_over_fullscreen = false\n");
+    StartTray();
+    EXPECT_TRUE(PollUntil(
+        [&] {
+            return Options() == std::vector<LRESULT>{1, 0, 1};
+        },
+        kWithinASecond))
+        << ::testing::PrintToString(Options());
+    WriteRules("[engine]\nalign_visible_frame = false\n");
+    EXPECT_TRUE(PollUntil(
+        [&] {
+            return Options() == std::vector<LRESULT>{1, 1, 0};
+        },
+        kWithinASecond))
+        << ::testing::PrintToString(Options());
 }
 
 // ---- Hotkeys and menu commands ----
@@ -465,9 +494,10 @@ TEST_F(TrayFaults, AKilledEngineLeavesNoWindowBehindAndANewOneComesUp) {
         kStartTimeout))
         << "no new engine";
     engine_ = Process::Adopt(WindowProcessId(engineWnd_));
-    // The rule takes its window again, for the new engine.
+    // The rule takes its window again, for the new engine, which has the tray's options.
     EXPECT_TRUE(WaitStatus(windows[0], rsHidden));
     EXPECT_TRUE(OwnedByTray(windows[0]));
+    EXPECT_EQ(Options(), (std::vector<LRESULT>{1, 1, 1}));
     EXPECT_TRUE(tray_.value().Running());
 }
 
