@@ -75,6 +75,9 @@ LRESULT EngineWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (wParam == Win32WindowSystem::kTimer1Id) {
                 ws_.NewTick();
                 RunAtEventBoundary(ws_, [this] { engine_.Timer1Timer(); });
+            } else if (wParam == Win32WindowSystem::kTimer2Id) {
+                ws_.Timer2Fired();
+                RunAtEventBoundary(ws_, [this] { engine_.Timer2Timer(); });
             }
             return 0;
         case WM_DISPLAYCHANGE:

@@ -24,6 +24,7 @@ class EngineOptions {
     bool SkipCloaked() const { return Value(opSkipCloaked) != 0; }
     bool QuietOverFullscreen() const { return Value(opQuietOverFullscreen) != 0; }
     bool AlignVisibleFrame() const { return Value(opAlignVisibleFrame) != 0; }
+    int SlideFrames() const { return Value(opSlideFrames); }
 
   private:
     static constexpr std::size_t kSlots = 8;

@@ -41,6 +41,9 @@ void TformPopyonnEngine::Timer1Timer() {
     }
     BusyScope busy(Busy);
     ++tickNumber_;
+    // The clock is read only where frames are drawn between ticks.
+    const bool framed = Wide.Options.SlideFrames() > 1;
+    const std::int64_t tickMicros = framed ? ws_.NowMicros() : 0;
 
     ForeWnd = ws_.GetForegroundWindow();
     const bool deskRead = RefreshDeskRectIfDue();
@@ -83,6 +86,97 @@ void TformPopyonnEngine::Timer1Timer() {
         CompactList();
     }
     LastEdge = curEdge;
+    if (framed || timer2On_) {
+        PlanFrames(tickMicros);
+    }
+}
+
+// Every window that slides is led, frame by frame, from where this tick put it to where the
+// next tick will. The next tick decides that place afresh: the frames only draw the way.
+void TformPopyonnEngine::PlanFrames(std::int64_t tickMicros) {
+    for (const auto& slot : RegWins) {
+        slot->Framed.reset();
+    }
+    const int frames = Wide.Options.SlideFrames();
+    frames_.Start(tickMicros, frames);
+    for (int i = 0; frames > 1 && i < SlotCount(); ++i) {
+        const Tregwin& slot = Slot(i);
+        const bool sliding = slot.Status == rsShowing || slot.Status == rsHiding;
+        if (!sliding || slot.Pinned || slot.Wnd == 0 || CloakedNow(i)) {
+            continue;
+        }
+        const auto rect = ws_.GetWindowRect(slot.Wnd);
+        const auto to = rect ? slot.NextStepFrom(*rect) : std::nullopt;
+        if (to) {
+            const TPoint from{rect->Left, rect->Top};
+            frames_.Add({i, slot.Wnd, slot.Status, from, *to, from});
+        }
+    }
+    if (frames_.Active()) {
+        ArmTimer2(tickMicros);
+    } else {
+        StopFrames();
+    }
+}
+
+void TformPopyonnEngine::Timer2Timer() {
+    if (Busy || !frames_.Active() || !Timer1.Enabled()) {
+        StopFrames();
+        return;
+    }
+    const std::int64_t now = ws_.NowMicros();
+    const int due = frames_.DueFrame(now);
+    if (due > frames_.LastShown()) {
+        // A button held down may be the user taking hold of a window: no frame moves one
+        // until the next tick.
+        if (ws_.GetKeyState(kVkLButton) < 0) {
+            StopFrames();
+            return;
+        }
+        std::erase_if(frames_.Slides(), [&](FramedSlide& slide) { return !MoveFrame(slide, due); });
+    }
+    if (frames_.Shown(due)) {
+        ArmTimer2(now);
+    } else {
+        StopFrames();
+    }
+}
+
+// A window that no longer slides as it did when the tick planned its frames (released,
+// pinned, told to hide), that its user moved, or that is gone stays where it is.
+bool TformPopyonnEngine::MoveFrame(FramedSlide& slide, int frame) {
+    if (slide.index >= SlotCount()) {
+        return false;
+    }
+    Tregwin& slot = Slot(slide.index);
+    if (slot.Wnd != slide.wnd || slot.Status != slide.status || slot.Pinned) {
+        return false;
+    }
+    const auto rect = ws_.GetWindowRect(slide.wnd);
+    if (!rect || rect->Left != slide.shown.X || rect->Top != slide.shown.Y) {
+        return false;
+    }
+    const TPoint at = SlideFrames::Place(slide.from, slide.to, frame, frames_.Frames());
+    ws_.SetWindowPos(slide.wnd, kHwndTop, at.X, at.Y, kSwpNoSize | kSwpNoZOrder | kSwpNoActivate);
+    slide.shown = at;
+    slot.Framed = Tregwin::FramePlace{at, slide.from};
+    return true;
+}
+
+void TformPopyonnEngine::ArmTimer2(std::int64_t now) {
+    constexpr std::int64_t kMicrosPerMs = 1000;
+    const std::int64_t wait = std::max<std::int64_t>(frames_.NextDue() - now, 0);
+    ws_.SetTimer2(static_cast<std::uint32_t>(
+        std::max<std::int64_t>((wait + kMicrosPerMs - 1) / kMicrosPerMs, 1)));
+    timer2On_ = true;
+}
+
+void TformPopyonnEngine::StopFrames() {
+    frames_.Clear();
+    if (timer2On_) {
+        ws_.SetTimer2(std::nullopt);
+        timer2On_ = false;
+    }
 }
 
 void TformPopyonnEngine::DesktopChanged() {
@@ -537,7 +631,7 @@ void TformPopyonnEngine::BeginHiding(int index) {
     }
     if (!ChangePopyonStyle) {
         slot.ToHome = 0;
-    } else if (const auto r = ws_.GetWindowRect(slot.Wnd)) {
+    } else if (const auto r = slot.ReadRect()) {
         const TRect& desk = Wide.DeskRect;
         bool pastOwnEdge = false;
         switch (slot.Edge) {

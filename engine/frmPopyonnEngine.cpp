@@ -83,6 +83,7 @@ void TformPopyonnEngine::Close() {
     if (canClose) {
         running_ = false;
         Timer1.SetEnabled(false);
+        StopFrames();
         ws_.Terminate();
     }
 }
@@ -154,6 +155,8 @@ void TformPopyonnEngine::ShowSettings() {
         return;
     }
     Timer1.SetEnabled(false);
+    // Nothing slides while the dialog is open, not even between ticks.
+    StopFrames();
     SettingsDialog = std::make_unique<TForm2>();
     SettingsRunScope scope(SettingsDialog, Timer1, running_);
     TForm2& dialog = *SettingsDialog;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/EngineWide.h"
+#include "engine/SlideFrames.h"
 #include "engine/unitTRegWin.h"
 #include "platform/WindowSystem.h"
 #include "protocol/PopyoDef.h"
@@ -93,6 +94,8 @@ class TformPopyonnEngine {
 
     // --- tick ----------------------------------------------------------------------------
     void Timer1Timer();
+    // Draws the frames of the slides between two ticks.
+    void Timer2Timer();
     // The display, a system setting or the DPI changed: the desktop may have a new size.
     void DesktopChanged();
     // A push pops a window of the monitor it was made on; a request pops any of the edge.
@@ -190,6 +193,10 @@ class TformPopyonnEngine {
     int FirstIndexToLook(std::uint8_t edge, const TRect* monitor, int start) const;
     bool Eligible(int index, std::uint8_t edge, const TRect* monitor, int remembered);
     bool CloakedNow(int index);
+    void PlanFrames(std::int64_t tickMicros);
+    bool MoveFrame(FramedSlide& slide, int frame);
+    void ArmTimer2(std::int64_t now);
+    void StopFrames();
     TRect PushedMonitor() const;
     bool FullScreenInFront(const TRect& monitor);
     bool SeveralMonitors() const { return Wide.Monitors.Count() >= 2; }
@@ -202,6 +209,8 @@ class TformPopyonnEngine {
     TPoint cursor_{};
     // Counts the ticks, so that a question about a window is asked once a tick at most.
     std::uint64_t tickNumber_ = 0;
+    SlideFrames frames_;
+    bool timer2On_ = false;
     bool running_ = true;
     // When the desktop rectangle is read: at the first tick, on every tick for a while after
     // the desktop may have changed, and otherwise every so many ticks.

@@ -193,7 +193,7 @@ popyo::Status Tregwin::StepHide() {
         return rsHidden;
     }
     RestoreIfMaximized(ws_->GetWindowLongA(Wnd, kGwlStyle));
-    if (auto r = ws_->GetWindowRect(Wnd)) {
+    if (auto r = ReadRect()) {
         Rect = *r;
     }
     if (Rect.Left < kParkedLeft) {
@@ -302,12 +302,44 @@ popyo::Edge Tregwin::Validate() {
         Status = rsMinimized;
         return Edge;
     }
-    if (auto r = ws_->GetWindowRect(Wnd)) {
+    if (auto r = ReadRect()) {
         Rect = *r;
     } else {
         FreeSlot();
     }
     return Edge;
+}
+
+std::optional<TRect> Tregwin::ReadRect() const {
+    auto r = ws_->GetWindowRect(Wnd);
+    if (r && Framed && r->Left == Framed->shown.X && r->Top == Framed->shown.Y) {
+        const TPoint at = Framed->tick;
+        r = TRect{at.X, at.Y, Add(at.X, Width(*r)), Add(at.Y, Height(*r))};
+    }
+    return r;
+}
+
+// The step runs on a copy: nothing moves, and the window manager is asked only for the
+// visible frame, as the step itself would ask.
+std::optional<TPoint> Tregwin::NextStepFrom(const TRect& at) const {
+    if (at.Left < kParkedLeft) {
+        return std::nullopt;
+    }
+    Tregwin probe = *this;
+    probe.Rect = at;
+    if (Status == rsShowing && ToHome == 0) {
+        probe.StepOutToEdge(Outward(probe.Bounds(), probe.FrameInsets()));
+    } else if (Status == rsShowing && ToHome == 1) {
+        probe.StepOutToHome();
+    } else if (Status == rsHiding && Edge != edNone) {
+        const TRect insets = probe.FrameInsets();
+        probe.StepIn(Inward(probe.Bounds(), insets), insets);
+    }
+    const TPoint to{probe.Rect.Left, probe.Rect.Top};
+    if (to == TPoint{at.Left, at.Top}) {
+        return std::nullopt;
+    }
+    return to;
 }
 
 // With several monitors of different sizes or places, parts of the desktop rectangle's

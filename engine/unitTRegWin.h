@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "engine/EngineWide.h"
 #include "platform/Geometry.h"
@@ -58,8 +59,21 @@ class Tregwin {
     // Whether the window was cloaked when the engine last asked, and at which tick.
     std::uint64_t CloakAskedAt = ~std::uint64_t{0};
     bool Cloaked = false;
+    // Where frames between ticks took the window, and where the last tick put it. Until the
+    // next tick has stepped it, a read that finds it at the frame's place sees it at the
+    // tick's: the frames only draw the way there.
+    struct FramePlace {
+        TPoint shown;
+        TPoint tick;
+    };
+    std::optional<FramePlace> Framed;
 
     SlideBounds Bounds() const;
+    // The window's rectangle, as the last tick placed it.
+    std::optional<TRect> ReadRect() const;
+    // Where the next step (out while showing, in while hiding) puts the window that stands at
+    // `at`; nullopt when it would not move.
+    std::optional<TPoint> NextStepFrom(const TRect& at) const;
 
   private:
     void FreeSlot();

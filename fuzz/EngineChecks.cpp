@@ -374,6 +374,20 @@ void CheckMonitorPlaces(const TformPopyonnEngine& engine,
 
 namespace popyo::fuzz {
 
+void CheckFramesOnlySlide(const TformPopyonnEngine& engine, const Call& call) {
+    constexpr std::uint32_t kFrameFlags = kSwpNoSize | kSwpNoZOrder | kSwpNoActivate;
+    if (call.kind != CallKind::SetWindowPos || call.flags != kFrameFlags) {
+        return;
+    }
+    const int index = engine.IndexOfWindow(call.wnd);
+    const Tregwin* slot =
+        index < 0 ? nullptr : engine.RegWins[static_cast<std::size_t>(index)].get();
+    if (slot == nullptr || slot->Pinned ||
+        (slot->Status != rsShowing && slot->Status != rsHiding) || !engine.Timer1.Enabled()) {
+        Violation("a frame moves window %#x, which does not slide", call.wnd);
+    }
+}
+
 void CheckCloakedLeftAlone(const TformPopyonnEngine& engine, SimDesktop& sim, const Call& call) {
     if (!engine.Wide.Options.SkipCloaked() || !sim.Exists(call.wnd) ||
         !sim.Window(call.wnd).cloaked) {

@@ -85,6 +85,9 @@ void CheckMonitorPlaces(const TformPopyonnEngine& engine,
 // either would take the user to another virtual desktop.
 void CheckCloakedLeftAlone(const TformPopyonnEngine& engine, SimDesktop& sim, const Call& call);
 
+// A frame between ticks moves only a registered window that slides, while the tick runs.
+void CheckFramesOnlySlide(const TformPopyonnEngine& engine, const Call& call);
+
 // Where the window shows: its rectangle without the invisible borders the engine lines up
 // when it is told to.
 TRect ShownPart(const TformPopyonnEngine& engine, SimDesktop& sim, Hwnd wnd);

@@ -62,6 +62,7 @@ enum class Event : std::uint8_t {
     Poke,
     ArmReentry,
     Dwm,
+    Frame,
     Count
 };
 
@@ -320,13 +321,30 @@ class Rig {
             case Event::Dwm:
                 ChangeDwm();
                 break;
+            case Event::Frame:
+                Frame();
+                break;
             case Event::Count:
                 break;
         }
     }
 
+    // Timer2 fires when it is due, or later, or not at all before the next tick: its
+    // message waits its turn in the queue.
+    void Frame() {
+        if (!sim_.timer2Due) {
+            return;
+        }
+        sim_.nowMicros = std::max(sim_.nowMicros, *sim_.timer2Due) + Pick(20) * 1000;
+        sim_.timer2Due.reset();
+        engine_.Timer2Timer();
+        Trace("frame at %lld us", static_cast<long long>(sim_.nowMicros));
+    }
+
     // The timer runs only while the engine runs and no dialog is open.
     void Tick() {
+        constexpr std::int64_t kTickMicros = 50000;
+        sim_.nowMicros = (sim_.nowMicros / kTickMicros + 1) * kTickMicros;
         if (engine_.Running() && sim_.timerEnabled) {
             const std::vector<SlotBefore> before = SlotsBefore(engine_, sim_);
             const int reentries = reentries_;
@@ -630,6 +648,7 @@ class Rig {
     // exists. Several may be handled in one such wait.
     void OnWindowCall(const Call& call) {
         CheckCloakedLeftAlone(engine_, sim_, call);
+        CheckFramesOnlySlide(engine_, call);
         if (!hookOn_ || depth_ >= kMaxDepth || pending_.empty()) {
             return;
         }

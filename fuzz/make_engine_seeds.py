@@ -11,11 +11,11 @@ import os
 import sys
 
 # engine_fuzz.cpp: Event, WindowOp, kMessages, the poked flags.
-TICK, TICKS, MESSAGE, CURSOR, FOREGROUND, KEY, WINDOW_OP, DESKTOP, POKE, ARM, DWM = range(11)
-EVENTS = 11
+TICK, TICKS, MESSAGE, CURSOR, FOREGROUND, KEY, WINDOW_OP, DESKTOP, POKE, ARM, DWM, FRAME = range(12)
+EVENTS = 12
 WINDOW_OPS = 10
 MAXIMIZE, MINIMIZE, FILL_MONITOR = 2, 1, 9
-SKIP_CLOAKED, QUIET_OVER_FULLSCREEN, ALIGN_VISIBLE_FRAME = 1, 2, 3
+SKIP_CLOAKED, QUIET_OVER_FULLSCREEN, ALIGN_VISIBLE_FRAME, SLIDE_FRAMES = 1, 2, 3, 4
 MESSAGES = ["SETTINGS", "ATTACH", "DETACH", "REGISTER", "SETOWNER", "SETHOME", "POP",
             "HIDE", "PIN", "UNPIN", "GETSTATUS", "GETEDGE", "CLASSIFY", "GETPINNED",
             "GETHOME", "SETOPTION", "GETOPTION"]
@@ -151,6 +151,13 @@ class Script:
         self.bool(True)  # borderless, exactly the monitor
         return self
 
+    def frames(self, n):
+        """n frames, each when due."""
+        for _ in range(n):
+            self.pick(EVENTS, FRAME)
+            self.pick(20, 0)
+        return self
+
     def settings_ok(self):
         self.send("SETTINGS", self.nothing, lambda: self.small(0))
         self.pick(4, 0)  # no edits
@@ -253,6 +260,25 @@ def todays_desktops():
     return s
 
 
+def frames_between_ticks():
+    # Three frames a tick: a window slides in and out with frames between its ticks, one
+    # is released and one told to hide between frames.
+    s = Script(clients=2)
+    s.option(SLIDE_FRAMES, 3)
+    s.send("REGISTER", s.client, lambda: s.small(LEFT))
+    s.send("REGISTER", lambda: s.client(1), lambda: s.small(TOP))
+    s.foreground(s.nothing)
+    for _ in range(6):
+        s.ticks(1).frames(2)
+    s.send("POP", s.nothing, lambda: s.small(LEFT))
+    s.ticks(1).frames(1)
+    s.send("HIDE", s.client, lambda: s.small(0))
+    s.frames(1).ticks(1).frames(1)
+    s.send("REGISTER", lambda: s.client(1), lambda: s.small(0))
+    s.frames(2).ticks(4)
+    return s
+
+
 SEEDS = {
     "register-pop-detach": register_pop_detach,
     "pop-request-each-edge": pop_request_each_edge,
@@ -261,6 +287,7 @@ SEEDS = {
     "pin-home-style-and-settings": pin_home_style_and_settings,
     "minimized-and-restored-by-pop": minimized_and_restored_by_pop,
     "todays-desktops": todays_desktops,
+    "frames-between-ticks": frames_between_ticks,
 }
 
 

@@ -402,6 +402,13 @@ void SimDesktop::SetTimer1Enabled(bool enabled) {
     ++timerSwitches;
 }
 
+void SimDesktop::SetTimer2(std::optional<std::uint32_t> afterMs) {
+    timer2Due.reset();
+    if (afterMs) {
+        timer2Due = nowMicros + std::int64_t{*afterMs} * 1000;
+    }
+}
+
 void SimDesktop::ShowModal(TModalForm& form) {
     ++modalRuns;
     form.FormShow();

@@ -161,6 +161,9 @@ class SimDesktop final : public WindowSystem {
     bool anotherInstanceHoldsLock = false;
     bool timerEnabled = false;
     int timerSwitches = 0;
+    // Timer2's next firing, in the simulated clock's microseconds, and the clock itself.
+    std::optional<std::int64_t> timer2Due;
+    std::int64_t nowMicros = 0;
     bool terminated = false;
     std::vector<std::pair<std::string, std::string>> notices;  // text, caption
     std::vector<std::string> errorBoxes;
@@ -218,6 +221,8 @@ class SimDesktop final : public WindowSystem {
     bool ClaimSingleInstance() override { return !anotherInstanceHoldsLock; }
     std::int32_t EngineWindowWidth() override { return 115; }
     void SetTimer1Enabled(bool enabled) override;
+    void SetTimer2(std::optional<std::uint32_t> afterMs) override;
+    std::int64_t NowMicros() override { return nowMicros; }
     void Terminate() override { terminated = true; }
     void ShowModal(TModalForm& form) override;
     bool FileExists(const std::string& path) override;

@@ -26,6 +26,8 @@ class Win32WindowSystem final : public WindowSystem {
     // Called at each timer message: the answers of one tick come from one reading of the
     // mouse-button swap, which the user may change at any time.
     void NewTick() { swapButtons_.reset(); }
+    // Timer2 fires once: it is stopped before the engine hears of it.
+    void Timer2Fired();
 
     Hwnd FindWindowA(std::string_view className, std::string_view title) override;
     Hwnd GetDesktopWindow() override;
@@ -65,6 +67,8 @@ class Win32WindowSystem final : public WindowSystem {
     bool ClaimSingleInstance() override;
     std::int32_t EngineWindowWidth() override;
     void SetTimer1Enabled(bool enabled) override;
+    void SetTimer2(std::optional<std::uint32_t> afterMs) override;
+    std::int64_t NowMicros() override;
     void Terminate() override;
     void ShowModal(TModalForm& form) override;
 
@@ -74,6 +78,7 @@ class Win32WindowSystem final : public WindowSystem {
 
     static constexpr UINT_PTR kTimer1Id = 1;
     static constexpr UINT kTimer1Interval = 50;
+    static constexpr UINT_PTR kTimer2Id = 2;
 
   private:
     // DwmGetWindowAttribute, looked up once; nullptr where dwmapi.dll is missing.
@@ -84,6 +89,8 @@ class Win32WindowSystem final : public WindowSystem {
     UniqueModule dwmapi_;
     DwmGetWindowAttributeFn dwmGetWindowAttribute_ = nullptr;
     bool dwmLookedUp_ = false;
+    // While frames are drawn the system timer ticks every millisecond, not every 15.6.
+    bool fineTimer_ = false;
     ModalView modalView_;
     UniqueHandle instanceLock_;
     bool terminated_ = false;

@@ -45,6 +45,7 @@ inline constexpr Hwnd kHwndTopmost = static_cast<Hwnd>(-1);
 inline constexpr Hwnd kHwndNoTopmost = static_cast<Hwnd>(-2);
 inline constexpr std::uint32_t kSwpNoSize = 0x0001;
 inline constexpr std::uint32_t kSwpNoMove = 0x0002;
+inline constexpr std::uint32_t kSwpNoZOrder = 0x0004;
 inline constexpr std::uint32_t kSwpNoActivate = 0x0010;
 
 inline constexpr std::int32_t kSwShowMaximized = 3;
@@ -134,6 +135,11 @@ class WindowSystem {
     virtual std::int32_t EngineWindowWidth() = 0;
     // Timer1: 50 ms ticks on the engine's thread.
     virtual void SetTimer1Enabled(bool enabled) = 0;
+    // Timer2: fires once, on the engine's thread, after about `afterMs`; nullopt stops it.
+    // It draws the frames of slides between ticks, and runs only while windows slide.
+    virtual void SetTimer2(std::optional<std::uint32_t> afterMs) = 0;
+    // A steady clock, in microseconds.
+    virtual std::int64_t NowMicros() = 0;
     // Ask the application to end: the message loop stops (and any modal loop in it).
     virtual void Terminate() = 0;
     // Runs the form modally; returns once it has closed.

@@ -64,6 +64,7 @@ enum EngineOption : std::uint32_t {
     opSkipCloaked = 1,          // a cloaked window (another virtual desktop) is never popped
     opQuietOverFullscreen = 2,  // a push pops nothing over a full-screen program in front
     opAlignVisibleFrame = 3,    // the visible frame, not the invisible borders, meets the edge
+    opSlideFrames = 4,          // moves per tick while a window slides: frames between ticks
 };
 
 struct OptionInfo {
@@ -78,6 +79,7 @@ inline constexpr OptionInfo kEngineOptions[] = {
     {opSkipCloaked, "skip_cloaked", 0, 1, 1},
     {opQuietOverFullscreen, "quiet_over_fullscreen", 0, 1, 0},
     {opAlignVisibleFrame, "align_visible_frame", 0, 1, 0},
+    {opSlideFrames, "slide_frames", 1, 8, 1},
 };
 
 constexpr const OptionInfo* FindOption(std::uint32_t id) {

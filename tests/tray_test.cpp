@@ -51,13 +51,18 @@ title = "電卓 - 1"
 
 // Left out, an option keeps the tray's own default; given, the file's value.
 TEST(TrayRulesFile, EngineTableSetsTheOptionsByName) {
-    const std::vector<OptionValue> defaults = {
-        {opSkipCloaked, 1}, {opQuietOverFullscreen, 1}, {opAlignVisibleFrame, 1}};
+    const std::vector<OptionValue> defaults = {{opSkipCloaked, 1},
+                                               {opQuietOverFullscreen, 1},
+                                               {opAlignVisibleFrame, 1},
+                                               {opSlideFrames, 3}};
     EXPECT_EQ(TrayOptionDefaults(), defaults);
-    const RulesParse parsed = ParseRulesFile("[engine]\nquiet_over_fullscreen = false\n");
+    const RulesParse parsed =
+        ParseRulesFile("[engine]\nquiet_over_fullscreen = false\nslide_frames = 8\n");
     ASSERT_TRUE(parsed.config.has_value()) << parsed.error.reason;
-    const std::vector<OptionValue> expected = {
-        {opSkipCloaked, 1}, {opQuietOverFullscreen, 0}, {opAlignVisibleFrame, 1}};
+    const std::vector<OptionValue> expected = {{opSkipCloaked, 1},
+                                               {opQuietOverFullscreen, 0},
+                                               {opAlignVisibleFrame, 1},
+                                               {opSlideFrames, 8}};
     EXPECT_EQ(parsed.config->engineOptions, expected);
 }
 
@@ -111,6 +116,10 @@ const ErrorCase kErrorCases[] = {
     {"engine option not a boolean", "[engine]\nalign_visible_frame = 1\n", 2, 23,
      "'align_visible_frame' must be true or false"},
     {"engine not a table", "engine = true\n", 1, 10, "must be an [engine] table"},
+    {"frames out of range", "[engine]\nslide_frames = 9\n", 2, 16,
+     "'slide_frames' must be a whole number from 1 to 8"},
+    {"frames not a number", "[engine]\nslide_frames = true\n", 2, 16,
+     "'slide_frames' must be a whole number"},
     {"the earliest of several faults", "[[window]]\nedge = \"x\"\n[[window]]\nedge = 1\n", 2, 8,
      "bad edge name 'x'"},
 };

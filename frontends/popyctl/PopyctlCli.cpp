@@ -43,7 +43,8 @@ detach, `run` puts its windows back where they stood by itself.
 Any detach ends the engine once it has put every registered window back.
 `rescue` brings back windows a killed engine left beyond the edge.
 `option` reads or sets an engine option by name: skip_cloaked, quiet_over_fullscreen,
-align_visible_frame. Options last until the engine ends; PopyonnTray sets its own.
+align_visible_frame (each 0 or 1), slide_frames (1 to 8). Options last until the engine
+ends; PopyonnTray sets its own.
 
 Exit status: 0 done; 1 failed (engine not running, no such window, refused);
 2 bad command line; 3 `run` saw the engine end without a detach and put its windows back.)";

@@ -163,9 +163,9 @@ int RescueLost(const Command&) {
     return kExitOk;
 }
 
-// Samples twice per engine tick, so every step of a slide shows.
+// Samples often enough that every frame of a slide shows, at up to eight a tick.
 int Watch(const Command& cmd) {
-    constexpr DWORD kSamplePeriodMs = 25;
+    constexpr DWORD kSamplePeriodMs = 5;
     const auto [engine, wnd] = EngineAndWindow(cmd.window);
     PrintLine("watching " + NameOf(wnd));
     const ULONGLONG start = ::GetTickCount64();

@@ -255,7 +255,10 @@ void ReadEngine(const toml::node& node, TrayConfig& config, Faults& faults) {
 }  // namespace
 
 std::vector<OptionValue> TrayOptionDefaults() {
-    return {{opSkipCloaked, 1}, {opQuietOverFullscreen, 1}, {opAlignVisibleFrame, 1}};
+    return {{opSkipCloaked, 1},
+            {opQuietOverFullscreen, 1},
+            {opAlignVisibleFrame, 1},
+            {opSlideFrames, 3}};
 }
 
 RulesParse ParseRulesFile(std::string_view text) {
@@ -325,11 +328,13 @@ std::string_view RulesTemplate() {
 #   skip_cloaked           a window on another virtual desktop never pops out
 #   quiet_over_fullscreen  pushing an edge pops nothing over a full-screen game or video
 #   align_visible_frame    the visible frame, not Windows' invisible border, meets the edge
+#   slide_frames           moves per 50 ms step while a window slides, 1 to 8
 #
 # [engine]
 # skip_cloaked = true
 # quiet_over_fullscreen = true
 # align_visible_frame = true
+# slide_frames = 3
 )";
 }
 

@@ -274,14 +274,14 @@ TEST_F(TrayRules, TheEngineTableReachesTheEngineAtStartAndAfterEverySave) {
     StartTray();
     EXPECT_TRUE(PollUntil(
         [&] {
-            return Options() == std::vector<LRESULT>{1, 0, 1};
+            return Options() == std::vector<LRESULT>{1, 0, 1, 3};
         },
         kWithinASecond))
         << ::testing::PrintToString(Options());
     WriteRules("[engine]\nalign_visible_frame = false\n");
     EXPECT_TRUE(PollUntil(
         [&] {
-            return Options() == std::vector<LRESULT>{1, 1, 0};
+            return Options() == std::vector<LRESULT>{1, 1, 0, 3};
         },
         kWithinASecond))
         << ::testing::PrintToString(Options());
@@ -497,7 +497,7 @@ TEST_F(TrayFaults, AKilledEngineLeavesNoWindowBehindAndANewOneComesUp) {
     // The rule takes its window again, for the new engine, which has the tray's options.
     EXPECT_TRUE(WaitStatus(windows[0], rsHidden));
     EXPECT_TRUE(OwnedByTray(windows[0]));
-    EXPECT_EQ(Options(), (std::vector<LRESULT>{1, 1, 1}));
+    EXPECT_EQ(Options(), (std::vector<LRESULT>{1, 1, 1, 3}));
     EXPECT_TRUE(tray_.value().Running());
 }
 
