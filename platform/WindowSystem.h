@@ -44,6 +44,7 @@ inline constexpr Hwnd kHwndTopmost = static_cast<Hwnd>(-1);
 inline constexpr Hwnd kHwndNoTopmost = static_cast<Hwnd>(-2);
 inline constexpr std::uint32_t kSwpNoSize = 0x0001;
 inline constexpr std::uint32_t kSwpNoMove = 0x0002;
+inline constexpr std::uint32_t kSwpNoZOrder = 0x0004;
 inline constexpr std::uint32_t kSwpNoActivate = 0x0010;
 
 inline constexpr std::int32_t kSwShowMaximized = 3;
