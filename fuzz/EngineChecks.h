@@ -74,7 +74,8 @@ std::vector<SlotBefore> SlotsBefore(const TformPopyonnEngine& engine, SimDesktop
 // With several monitors, after a tick: a window that fits its monitor and has just hidden
 // lies where no monitor shows it; one that the tick's slide has just brought out to its
 // monitor's side lies within that monitor across its edge (checked when no message came
-// between).
+// between, and the engine found the monitors as it left them: a window of a monitor that has
+// gone moves into line with another before its step).
 void CheckMonitorPlaces(const TformPopyonnEngine& engine,
                         SimDesktop& sim,
                         const std::vector<SlotBefore>& before,

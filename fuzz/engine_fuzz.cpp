@@ -322,9 +322,11 @@ class Rig {
         if (engine_.Running() && sim_.timerEnabled) {
             const std::vector<SlotBefore> before = SlotsBefore(engine_, sim_);
             const int reentries = reentries_;
+            const MonitorList monitors = engine_.Wide.Monitors;
             engine_.Timer1Timer();
             TraceSlots("tick");
-            CheckMonitorPlaces(engine_, sim_, before, reentries == reentries_);
+            CheckMonitorPlaces(engine_, sim_, before,
+                               reentries == reentries_ && engine_.Wide.Monitors == monitors);
         }
     }
 
