@@ -197,21 +197,31 @@ bool TformPopyonnEngine::RefreshDeskRectIfDue() {
 }
 
 // A failed read keeps the rectangle as it was, all zeros before the first success. The
-// monitors are read with it.
+// monitors are read with it. With several monitors the rectangle is at least their bounding
+// box, whatever the desktop window says: without the shell, the system's desktop window
+// stands in, and some systems make that as large as the primary monitor alone. A box shrunk
+// to one monitor would read the windows of the others as hidden where they stand, and bring
+// them out onto it.
 void TformPopyonnEngine::ReadDeskRect() {
     deskAge_ = 0;
-    if (const auto desk = ws_.GetWindowRect(DesktopWnd)) {
-        if (deskEverRead_ && *desk != Wide.DeskRect) {
-            hiddenMayShow_ = true;
-        }
-        Wide.DeskRect = *desk;
-    }
-    deskEverRead_ = true;
+    const auto read = ws_.GetWindowRect(DesktopWnd);
     ReadMonitors();
+    TRect desk = read.value_or(Wide.DeskRect);
+    if (SeveralMonitors()) {
+        const TRect box = BoundingBox(Wide.Monitors);
+        desk = read ? Enclosing(*read, box) : box;
+    }
+    if (deskEverRead_ && desk != Wide.DeskRect) {
+        hiddenMayShow_ = true;
+    }
+    Wide.DeskRect = desk;
+    deskEverRead_ = true;
 }
 
 // A window whose monitor is gone belongs to the remaining monitor nearest to where that one
-// was. A read that finds no monitor at all tells nothing and is passed over.
+// was, and comes into line with it when nothing shows it where it is: left where it stands,
+// it would come out where no monitor shows it. A read that finds no monitor at all tells
+// nothing and is passed over.
 void TformPopyonnEngine::ReadMonitors() {
     const MonitorList monitors = ws_.GetMonitors();
     if (monitors.Empty() || monitors == Wide.Monitors) {
@@ -223,9 +233,16 @@ void TformPopyonnEngine::ReadMonitors() {
     }
     monitorsRead_ = true;
     Wide.Monitors = monitors;
-    for (const auto& slot : RegWins) {
-        if (!HasNoArea(slot->Monitor) && !monitors.Contains(slot->Monitor)) {
-            slot->Monitor = MonitorFor(monitors, slot->Monitor);
+    // Counted once, as in the window pass: a move waits on the window, and a window
+    // registered meanwhile has its monitor already.
+    const int count = SlotCount();
+    for (int i = 0; i < count; ++i) {
+        Tregwin& slot = Slot(i);
+        if (!HasNoArea(slot.Monitor) && !monitors.Contains(slot.Monitor)) {
+            slot.Monitor = MonitorFor(monitors, slot.Monitor);
+            if (slot.Wnd != 0 && slot.Status != rsMinimized) {
+                slot.ComeIntoLineWithMonitor();
+            }
         }
     }
 }

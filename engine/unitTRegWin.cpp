@@ -65,7 +65,8 @@ popyo::Status Tregwin::StepShow() {
 // Out to the desktop edge. The start tests use the desktop rectangle, but the left and top
 // end positions are 0: on a desktop that starts left of or above 0 the window comes to rest
 // at the first step at or past the desktop's side. Against a monitor's side, the window
-// rests on that side.
+// rests on that side. A window coming out at a side edge with its title bar above the
+// screen comes down to the screen's top.
 popyo::Status Tregwin::StepOutToEdge(const SlideBounds& bounds) {
     const TRect& desk = bounds.Sides;
     const std::int32_t step = StepOf(*wide_);
@@ -75,9 +76,7 @@ popyo::Status Tregwin::StepOutToEdge(const SlideBounds& bounds) {
             if (Rect.Left < desk.Left) {
                 Rect.Left = Add(Rect.Left, step);
                 result = rsShowing;
-                if (Rect.Top < 0) {
-                    Rect.Top = 0;
-                }
+                Rect.Top = std::max(Rect.Top, ScreenTop());
                 if (Rect.Left >= bounds.RestLeft) {
                     Rect.Left = bounds.RestLeft;
                     result = rsShown;
@@ -112,9 +111,7 @@ popyo::Status Tregwin::StepOutToEdge(const SlideBounds& bounds) {
                 Rect.Left = Sub(Rect.Left, step);
                 Rect.Right = Sub(Rect.Right, step);
                 result = rsShowing;
-                if (Rect.Top < 0) {
-                    Rect.Top = 0;
-                }
+                Rect.Top = std::max(Rect.Top, ScreenTop());
                 if (Rect.Right <= desk.Right) {
                     Rect.Left = Sub(desk.Right, width);
                     result = rsShown;
@@ -137,9 +134,7 @@ popyo::Status Tregwin::StepOutToHome() {
             if (Rect.Left < HomeX) {
                 Rect.Left = Add(Rect.Left, step);
                 result = rsShowing;
-                if (Rect.Top < 0) {
-                    Rect.Top = 0;
-                }
+                Rect.Top = std::max(Rect.Top, ScreenTop());
                 if (Rect.Left >= HomeX) {
                     Rect.Left = HomeX;
                     result = rsShown;
@@ -170,9 +165,7 @@ popyo::Status Tregwin::StepOutToHome() {
             if (Rect.Left > HomeX) {
                 Rect.Left = Sub(Rect.Left, step);
                 result = rsShowing;
-                if (Rect.Top < 0) {
-                    Rect.Top = 0;
-                }
+                Rect.Top = std::max(Rect.Top, ScreenTop());
                 if (Rect.Left <= HomeX) {
                     Rect.Left = HomeX;
                     result = rsShown;
@@ -426,6 +419,36 @@ TRect FrameInsetsOf(const TRect& rect, const TRect& frame) {
 TRect VisiblePart(const TRect& rect, const TRect& insets) {
     return {Add(rect.Left, insets.Left), Add(rect.Top, insets.Top), Sub(rect.Right, insets.Right),
             Sub(rect.Bottom, insets.Bottom)};
+}
+
+// A window coming out at a side edge comes no higher than this, so that its title bar shows:
+// 0 on one monitor. With several, a monitor may lie above the primary one and a window on it
+// keeps its place; only a title bar above the box of all monitors comes down, to its top.
+std::int32_t Tregwin::ScreenTop() const {
+    return wide_->Monitors.Count() >= 2 ? std::min(wide_->DeskRect.Top, 0) : 0;
+}
+
+// Called when the window's monitor has gone and the window belongs to another. A window that
+// no monitor shows and that shares no stretch of its edge's side with its new monitor would
+// come out where no monitor shows it either: it moves across, by the least distance, into
+// line with the monitor, as far beyond the side as it was. Should a monitor show it there,
+// the tick hides it again, as after any change of the monitors.
+void Tregwin::ComeIntoLineWithMonitor() {
+    const TRect& m = Monitor;
+    const auto now = ws_->GetWindowRect(Wnd);
+    if (!now || HasNoArea(m) || OnAnyMonitor(wide_->Monitors, *now)) {
+        return;
+    }
+    const bool sideways = Edge == edLeft || Edge == edRight;
+    const bool inLine = sideways ? now->Top < m.Bottom && m.Top < now->Bottom
+                                 : now->Left < m.Right && m.Left < now->Right;
+    if (inLine) {
+        return;
+    }
+    const TPoint within = PlaceWithin(*now, m);
+    const TPoint to = sideways ? TPoint{now->Left, within.Y} : TPoint{within.X, now->Top};
+    Rect = {to.X, to.Y, Add(to.X, Width(*now)), Add(to.Y, Height(*now))};
+    ws_->SetWindowPos(Wnd, 0, to.X, to.Y, kSwpNoSize | kSwpNoZOrder | kSwpNoActivate);
 }
 
 void Tregwin::FreeSlot() {

@@ -37,6 +37,7 @@ class Tregwin {
     void StartHide();
     popyo::Edge Validate();
     bool ContainsPoint(TPoint p) const;
+    void ComeIntoLineWithMonitor();
     void Pin();
     void Unpin();
 
@@ -78,6 +79,7 @@ class Tregwin {
   private:
     void FreeSlot();
     void RestoreIfMaximized(std::uint32_t style);
+    std::int32_t ScreenTop() const;
     popyo::Status StepOutToEdge(const SlideBounds& bounds);
     popyo::Status StepOutToHome();
     popyo::Status StepIn(const SlideBounds& bounds, const TRect& insets);

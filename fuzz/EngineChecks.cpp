@@ -375,8 +375,7 @@ void CheckMonitorPlaces(const TformPopyonnEngine& engine,
 namespace popyo::fuzz {
 
 void CheckFramesOnlySlide(const TformPopyonnEngine& engine, const Call& call) {
-    constexpr std::uint32_t kFrameFlags = kSwpNoSize | kSwpNoZOrder | kSwpNoActivate;
-    if (call.kind != CallKind::SetWindowPos || call.flags != kFrameFlags) {
+    if (call.kind != CallKind::SetWindowPos) {
         return;
     }
     const int index = engine.IndexOfWindow(call.wnd);

@@ -74,7 +74,8 @@ std::vector<SlotBefore> SlotsBefore(const TformPopyonnEngine& engine, SimDesktop
 // With several monitors, after a tick: a window that fits its monitor and has just hidden
 // lies where no monitor shows it; one that the tick's slide has just brought out to its
 // monitor's side lies within that monitor across its edge (checked when no message came
-// between).
+// between, and the engine found the monitors as it left them: a window of a monitor that has
+// gone moves into line with another before its step).
 void CheckMonitorPlaces(const TformPopyonnEngine& engine,
                         SimDesktop& sim,
                         const std::vector<SlotBefore>& before,
@@ -85,7 +86,8 @@ void CheckMonitorPlaces(const TformPopyonnEngine& engine,
 // either would take the user to another virtual desktop.
 void CheckCloakedLeftAlone(const TformPopyonnEngine& engine, SimDesktop& sim, const Call& call);
 
-// A frame between ticks moves only a registered window that slides, while the tick runs.
+// A frame between ticks (a move Timer2 makes) moves only a registered window that slides,
+// while the tick runs.
 void CheckFramesOnlySlide(const TformPopyonnEngine& engine, const Call& call);
 
 // Where the window shows: its rectangle without the invisible borders the engine lines up

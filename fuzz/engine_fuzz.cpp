@@ -337,7 +337,9 @@ class Rig {
         }
         sim_.nowMicros = std::max(sim_.nowMicros, *sim_.timer2Due) + Pick(20) * 1000;
         sim_.timer2Due.reset();
+        inFrame_ = true;
         engine_.Timer2Timer();
+        inFrame_ = false;
         Trace("frame at %lld us", static_cast<long long>(sim_.nowMicros));
     }
 
@@ -348,9 +350,11 @@ class Rig {
         if (engine_.Running() && sim_.timerEnabled) {
             const std::vector<SlotBefore> before = SlotsBefore(engine_, sim_);
             const int reentries = reentries_;
+            const MonitorList monitors = engine_.Wide.Monitors;
             engine_.Timer1Timer();
             TraceSlots("tick");
-            CheckMonitorPlaces(engine_, sim_, before, reentries == reentries_);
+            CheckMonitorPlaces(engine_, sim_, before,
+                               reentries == reentries_ && engine_.Wide.Monitors == monitors);
         }
     }
 
@@ -648,7 +652,9 @@ class Rig {
     // exists. Several may be handled in one such wait.
     void OnWindowCall(const Call& call) {
         CheckCloakedLeftAlone(engine_, sim_, call);
-        CheckFramesOnlySlide(engine_, call);
+        if (inFrame_) {
+            CheckFramesOnlySlide(engine_, call);
+        }
         if (!hookOn_ || depth_ >= kMaxDepth || pending_.empty()) {
             return;
         }
@@ -869,6 +875,7 @@ class Rig {
     FrontEndModel model_;
     std::deque<std::pair<int, Message>> pending_;
     bool hookOn_ = true;
+    bool inFrame_ = false;
     int depth_ = 0;
     int reentries_ = 0;
 };

@@ -49,6 +49,12 @@ constexpr bool HasNoArea(const TRect& r) {
     return r.Right <= r.Left || r.Bottom <= r.Top;
 }
 
+// The smallest rectangle that holds both.
+constexpr TRect Enclosing(const TRect& a, const TRect& b) {
+    return {a.Left < b.Left ? a.Left : b.Left, a.Top < b.Top ? a.Top : b.Top,
+            a.Right > b.Right ? a.Right : b.Right, a.Bottom > b.Bottom ? a.Bottom : b.Bottom};
+}
+
 // True when the two share at least one pixel.
 constexpr bool Intersects(const TRect& a, const TRect& b) {
     return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;

@@ -219,12 +219,15 @@ void SimDesktop::SetWindowPos(Hwnd wnd,
     if ((flags & kSwpNoMove) == 0) {
         w->rect = {x, y, Add(x, Width(w->rect)), Add(y, Height(w->rect))};
     }
+    if ((flags & kSwpNoZOrder) != 0) {
+        return;
+    }
     if (insertAfter == kHwndTopmost) {
         w->topmost = true;
     } else if (insertAfter == kHwndNoTopmost) {
         w->topmost = false;
     }
-    // Every position the engine sends puts the window at the top of its band.
+    // Every other position the engine sends puts the window at the top of its band.
     w->z = ++zCounter_;
 }
 

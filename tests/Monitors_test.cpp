@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -140,6 +141,20 @@ const Layout kLayouts[] = {
       // On the desktop's own left side, as on one desktop starting left of 0.
       {edLeft, {-1800, 400, -1500, 600}, -1920, {-1920, 400, -1620, 600}}},
      {{{-1000, 200}, 0}, {{500, 1079}, 1}, {{-1920, 500}, 2}, {{500, 0}, -1}}},
+    // B above A and wider on both sides: the box starts at (-320, -1440).
+    {"MonitorAboveWider",
+     {{0, 0, 1920, 1080}, {-320, -1440, 2240, 0}},
+     {{{1919, 450}, edRight},
+      {{2239, -850}, edRight},
+      {{2000, -1}, edBottom},
+      {{1000, -1}, edNone},
+      {{-320, -1300}, edLeft}},
+     {// Out again on B where it stood, not at 0 on the part of the box right of A.
+      {edRight, {1800, -1000, 2100, -700}, 2240, {1940, -1000, 2240, -700}},
+      {edRight, {1500, 300, 1800, 600}, 1920, {1620, 300, 1920, 600}},
+      // A title bar above every monitor comes down to the top of the box.
+      {edLeft, {-200, -1500, 100, -1200}, -320, {-320, -1440, -20, -1140}}},
+     {{{2239, -850}, 0}, {{1919, 450}, 1}, {{-320, -1300}, 2}}},
 };
 
 class MonitorLayout : public ::testing::TestWithParam<Layout> {
@@ -250,7 +265,9 @@ std::string LayoutName(const ::testing::TestParamInfo<Layout>& param) {
 INSTANTIATE_TEST_SUITE_P(Layouts, MonitorLayout, ::testing::ValuesIn(kLayouts), LayoutName);
 
 // A monitor unplugged: its windows belong to the nearest one left, a tucked-away window that
-// a monitor now shows hides again, and a release puts no window where no monitor shows it.
+// a monitor now shows hides again, and neither a pop nor a release puts a window where no
+// monitor shows it. Found on Wine: the window tucked away below the monitor that went came
+// out below nothing, right of the monitors left.
 TEST(MonitorRemoved, WindowsMoveToTheNearestMonitorLeft) {
     const TRect a{0, 0, 1920, 1080};
     const TRect b{1920, 0, 3840, 1080};
@@ -289,10 +306,60 @@ TEST(MonitorRemoved, WindowsMoveToTheNearestMonitorLeft) {
         }
         EXPECT_FALSE(OnAnyMonitor(k.after, rig.sim.RectOf(w)));
 
+        rig.engine.Dispatch(EM_POP, 0, edBottom);
+        for (int i = 0; i < 40 && rig.Slot(w).Status != rsShown; ++i) {
+            rig.Tick();
+        }
+        EXPECT_TRUE(OnAnyMonitor(k.after, rig.sim.RectOf(w)));
         rig.engine.UnregisterWindow(w);
         EXPECT_EQ(rig.sim.LeftOf(w), k.releasedAt.X);
         EXPECT_EQ(rig.sim.TopOf(w), k.releasedAt.Y);
         EXPECT_TRUE(OnAnyMonitor(k.after, rig.sim.RectOf(w)));
+    }
+}
+
+// Found on Wine: without the shell, the engine's desktop window is the system's, which Wine
+// makes as large as the primary monitor alone. The box shrank to A; the window on B read as
+// hidden where it stood, and a push brought it out onto A. The box is at least the monitors'
+// bounding box, whatever the desktop window says, or when it cannot be read.
+TEST(MonitorsWithoutShell, TheBoxIsAtLeastTheMonitorsBoundingBox) {
+    const TRect a{0, 0, 1920, 1080};
+    const TRect b{1920, 0, 4480, 1440};
+    struct Case {
+        const char* name;
+        bool withShell;
+        std::optional<TRect> desktopWindow;  // nullopt: gone before the first read
+        TRect box;
+    };
+    const Case kCases[] = {
+        {"the primary monitor alone", false, a, {0, 0, 4480, 1440}},
+        {"larger than the monitors", false, TRect{-100, 0, 4480, 1500}, {-100, 0, 4480, 1500}},
+        {"the shell's window gone", true, std::nullopt, {0, 0, 4480, 1440}},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        EngineRig rig(c.withShell);
+        rig.sim.SetMonitors({a, b});
+        if (c.desktopWindow) {
+            rig.sim.Window(rig.engine.DesktopWnd).rect = *c.desktopWindow;
+        } else {
+            rig.sim.Destroy(rig.engine.DesktopWnd);
+        }
+        rig.engine.OffTime = 0;
+        rig.sim.cursor = {900, 500};
+        rig.Tick();
+        EXPECT_EQ(rig.engine.Wide.DeskRect, c.box);
+
+        const Hwnd w = rig.AddRegistered({3500, 300, 3800, 600}, edRight);
+        for (int i = 0; i < 40 && rig.Slot(w).Status != rsHidden; ++i) {
+            rig.Tick();
+        }
+        EXPECT_EQ(rig.sim.RectOf(w), (TRect{4480, 300, 4780, 600}));
+        rig.sim.cursor = {4479, 450};
+        for (int i = 0; i < 40 && rig.Slot(w).Status != rsShown; ++i) {
+            rig.Tick();
+        }
+        EXPECT_EQ(rig.sim.RectOf(w), (TRect{4180, 300, 4480, 600}));
     }
 }
 

@@ -12,6 +12,7 @@ popyo_deps=(
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64
     wine xvfb x11-utils xdotool imagemagick fonts-ipafont-gothic
+    xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
     nsis zip unzip
 )
 

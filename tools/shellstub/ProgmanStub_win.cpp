@@ -1,7 +1,8 @@
 // ProgmanStub: stands in for the shell's desktop window where the desktop has none (Wine,
 // other shells). It owns a hidden top-level window of class "Progman" titled
-// "Program Manager" that covers the screen, as the Windows shell's does, and lives until the
-// window is closed or the process is killed.
+// "Program Manager" that covers the virtual screen, the bounding box of all monitors, as the
+// Windows shell's does, also after the monitors change; it lives until the window is closed
+// or the process is killed.
 #include <windows.h>
 
 namespace {
@@ -9,7 +10,20 @@ namespace {
 constexpr wchar_t kClassName[] = L"Progman";
 constexpr wchar_t kTitle[] = L"Program Manager";
 
+RECT VirtualScreen() {
+    const int x = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int y = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {x, y, x + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            y + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
 LRESULT CALLBACK StubWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+    if (msg == WM_DISPLAYCHANGE) {
+        const RECT r = VirtualScreen();
+        ::SetWindowPos(wnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
     if (msg == WM_DESTROY) {
         ::PostQuitMessage(0);
         return 0;
@@ -30,9 +44,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     // Created without WS_VISIBLE and never shown: the rectangle is what matters to those
     // who look the window up.
-    HWND wnd = ::CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, kTitle, WS_POPUP, 0, 0,
-                                 ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
-                                 nullptr, nullptr, instance, nullptr);
+    const RECT r = VirtualScreen();
+    HWND wnd =
+        ::CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, kTitle, WS_POPUP, r.left, r.top,
+                          r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
     if (wnd == nullptr) {
         return 1;
     }

@@ -701,4 +701,73 @@ bool MoveCursorTo(POINT p, milliseconds timeout) {
     return false;
 }
 
+// ---- Several monitors ----
+
+namespace {
+
+std::wstring DisplayDevice(int n) {
+    return L"\\\\.\\DISPLAY" + std::to_wstring(n);
+}
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
+    MONITORINFOEXW info{};
+    info.cbSize = sizeof info;
+    if (::GetMonitorInfoW(monitor, &info)) {
+        reinterpret_cast<std::vector<MONITORINFOEXW>*>(param)->push_back(info);
+    }
+    return TRUE;
+}
+
+std::vector<MONITORINFOEXW> MonitorInfos() {
+    std::vector<MONITORINFOEXW> infos;
+    ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&infos));
+    return infos;
+}
+
+}  // namespace
+
+std::vector<RECT> MonitorRects() {
+    std::vector<RECT> rects;
+    for (const MONITORINFOEXW& info : MonitorInfos()) {
+        rects.push_back(info.rcMonitor);
+    }
+    return rects;
+}
+
+std::optional<RECT> DisplayRect(int n) {
+    const std::wstring device = DisplayDevice(n);
+    for (const MONITORINFOEXW& info : MonitorInfos()) {
+        if (device == info.szDevice) {
+            return info.rcMonitor;
+        }
+    }
+    return std::nullopt;
+}
+
+// Stored first and then applied all at once, the way to change several displays together;
+// a size of 0 by 0 detaches the display.
+bool SetDisplay(int n, std::optional<RECT> place, milliseconds timeout) {
+    DEVMODEW mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmFields = DM_POSITION | DM_PELSWIDTH | DM_PELSHEIGHT;
+    if (place) {
+        mode.dmPosition = {place->left, place->top};
+        mode.dmPelsWidth = static_cast<DWORD>(place->right - place->left);
+        mode.dmPelsHeight = static_cast<DWORD>(place->bottom - place->top);
+    }
+    const std::wstring device = DisplayDevice(n);
+    if (::ChangeDisplaySettingsExW(device.c_str(), &mode, nullptr, CDS_UPDATEREGISTRY | CDS_NORESET,
+                                   nullptr) != DISP_CHANGE_SUCCESSFUL ||
+        ::ChangeDisplaySettingsExW(nullptr, nullptr, nullptr, 0, nullptr) !=
+            DISP_CHANGE_SUCCESSFUL) {
+        return false;
+    }
+    return PollUntil(
+        [&] {
+            const auto now = DisplayRect(n);
+            return place ? now && SameRect(*now, *place) : !now;
+        },
+        timeout);
+}
+
 }  // namespace popyo::wine

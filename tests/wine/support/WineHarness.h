@@ -220,4 +220,15 @@ RECT WindowRect(HWND wnd);
 // the warp is tried again until the timeout.
 bool MoveCursorTo(POINT p, milliseconds timeout = kReplyTimeout);
 
+// ---- Several monitors ----
+
+// The monitors as the system reports them, in its order.
+std::vector<RECT> MonitorRects();
+// Display n's monitor (\\.\DISPLAYn); nullopt when it is detached or does not exist.
+std::optional<RECT> DisplayRect(int n);
+// Places display n at the rectangle, of one of its modes, or detaches it (nullopt), as the
+// display settings do: the system tells every top-level window with WM_DISPLAYCHANGE. True
+// once this process sees the display there.
+bool SetDisplay(int n, std::optional<RECT> place, milliseconds timeout = kReplyTimeout);
+
 }  // namespace popyo::wine
