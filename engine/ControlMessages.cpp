@@ -1,6 +1,7 @@
 // The control messages front-ends send to the engine window. Each handler is thin: it
 // calls one registry or window operation, records a request for the next tick, or opens
 // the settings dialog.
+#include "engine/EngineTexts.h"
 #include "engine/frmPopyonnEngine.h"
 
 #include <iterator>
@@ -174,7 +175,11 @@ std::int32_t TformPopyonnEngine::EMGetHome(std::uint32_t wParam, std::uint32_t) 
 
 // -1 cannot be a value of any option, so it tells the sender plainly that nothing changed.
 std::int32_t TformPopyonnEngine::EMSetOption(std::uint32_t wParam, std::uint32_t lParam) {
-    return Wide.Options.Set(wParam, static_cast<std::int32_t>(lParam)).value_or(-1);
+    const auto previous = Wide.Options.Set(wParam, static_cast<std::int32_t>(lParam));
+    if (previous && wParam == opLanguage) {
+        ws_.SetApplicationTitle(Say(EngineText::ApplicationTitle, CurrentLanguage()));
+    }
+    return previous.value_or(-1);
 }
 
 std::int32_t TformPopyonnEngine::EMGetOption(std::uint32_t wParam, std::uint32_t) {

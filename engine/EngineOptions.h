@@ -25,6 +25,7 @@ class EngineOptions {
     bool QuietOverFullscreen() const { return Value(opQuietOverFullscreen) != 0; }
     bool AlignVisibleFrame() const { return Value(opAlignVisibleFrame) != 0; }
     int SlideFrames() const { return Value(opSlideFrames); }
+    std::int32_t LanguageChoice() const { return Value(opLanguage); }
 
   private:
     static constexpr std::size_t kSlots = 8;

@@ -1,16 +1,10 @@
 // Start-up, close, key handling and the settings file of the engine object.
 #include "engine/frmPopyonnEngine.h"
 
+#include "engine/EngineTexts.h"
 #include "settings/frmPopyonnEngineSetting.h"
 
 namespace popyo {
-
-namespace {
-
-constexpr char kSecondInstanceNotice[] = "二重起動は出来ません。";
-constexpr char kSecondInstanceCaption[] = "QovPopyonEngine";
-
-}  // namespace
 
 void TTimer::SetEnabled(bool enabled) {
     enabled_ = enabled;
@@ -22,9 +16,13 @@ TformPopyonnEngine::TformPopyonnEngine(WindowSystem& ws) : Timer1(ws), ws_(ws) {
 TformPopyonnEngine::~TformPopyonnEngine() = default;
 
 void TformPopyonnEngine::FormCreate() {
+    // No front-end has spoken yet: the engine speaks as Windows does.
+    const Language language = CurrentLanguage();
+    ws_.SetApplicationTitle(Say(EngineText::ApplicationTitle, language));
     // The new window's title is still empty here, so a starting engine never finds itself.
     if (ws_.FindWindowA(kEngineClassName, kEngineWindowTitle) != 0 || !ws_.ClaimSingleInstance()) {
-        ws_.ShowNotice(kSecondInstanceNotice, kSecondInstanceCaption);
+        ws_.ShowNotice(Say(EngineText::SecondInstanceNotice, language),
+                       Say(EngineText::SecondInstanceCaption, language));
         running_ = false;
         ws_.Terminate();
         return;
@@ -88,6 +86,10 @@ void TformPopyonnEngine::Close() {
     }
 }
 
+Language TformPopyonnEngine::CurrentLanguage() {
+    return ChooseLanguage(Wide.Options.LanguageChoice(), ws_.UiLanguage());
+}
+
 SettingFields TformPopyonnEngine::SettingsFields() {
     return {&StoredWx, &Wide.MoveStep, &Wide.EdgeWidth, &Wide.OutMargin,   &ActWin, &HiAct,
             &OutWin,   &DisableKey,    &AutoRestore,    &MouseDownDisable, &OnTime, &OffTime,
@@ -105,7 +107,7 @@ bool TformPopyonnEngine::LoadSettings() {
     }
     const auto text = ws_.ReadWholeFile(path);
     if (!text) {
-        throw SettingsError(OpenError(path));
+        throw SettingsError(OpenError(path, CurrentLanguage()));
     }
     ParseSettingsText(*text, SettingsFields());
     return true;
@@ -114,7 +116,7 @@ bool TformPopyonnEngine::LoadSettings() {
 void TformPopyonnEngine::SaveSettings() {
     const std::string path = SettingsFilePath();
     if (!ws_.ReplaceFileContent(path, FormatSettingsText(SettingsFields()))) {
-        throw SettingsError(CreateError(path));
+        throw SettingsError(CreateError(path, CurrentLanguage()));
     }
 }
 
@@ -160,6 +162,8 @@ void TformPopyonnEngine::ShowSettings() {
     SettingsDialog = std::make_unique<TForm2>();
     SettingsRunScope scope(SettingsDialog, Timer1, running_);
     TForm2& dialog = *SettingsDialog;
+    // The dialog keeps the language it opens in.
+    dialog.Lang = CurrentLanguage();
     CopySettings(SettingsFields(), dialog.SettingsFields());
     ws_.ShowModal(dialog);
     if (dialog.Accepted && running_) {

@@ -74,6 +74,8 @@ class TformPopyonnEngine {
     bool LoadSettings();
     void SaveSettings();
     SettingFields SettingsFields();
+    // The language chosen by a front-end, or else Windows' own.
+    Language CurrentLanguage();
 
     // --- registries ------------------------------------------------------------------
     void RegisterWindow(Hwnd wnd, std::uint8_t edge);

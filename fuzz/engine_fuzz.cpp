@@ -721,7 +721,8 @@ class Rig {
             const bool numberError =
                 text.size() > tail.size() + 1 && text[0] == '\'' &&
                 text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-            if (m.msg != EM_SETTINGS || !(numberError || text == CreateError(path))) {
+            if (m.msg != EM_SETTINGS ||
+                !(numberError || text == CreateError(path, engine_.CurrentLanguage()))) {
                 Violation("message %#x failed with \"%s\"", m.msg, text.c_str());
             }
             Trace("%*s  error box: %s", depth_ * 2, "", text.c_str());

@@ -355,7 +355,7 @@ void FileFailures() {
         engine.LoadSettings();
         Fail("an unreadable file", "was read");
     } catch (const SettingsError& e) {
-        if (e.what() != OpenError(path) || Read(fields) != before) {
+        if (e.what() != OpenError(path, engine.CurrentLanguage()) || Read(fields) != before) {
             Fail("an unreadable file", e.what());
         }
     }

@@ -148,6 +148,9 @@ class SimDesktop final : public WindowSystem {
     // How many SetForegroundWindow calls fail before one succeeds; -1: all fail.
     int foregroundRefusals = 0;
     std::optional<std::string> userName = std::string("tester");
+    // Japanese, as the engine's tests were written for; 0x0409 is English (United States).
+    std::uint16_t uiLanguage = 0x0411;
+    std::string applicationTitle;
     std::string exePath = "C:\\Program Files\\Popyonn\\PopyonnEngine.exe";
 
     // Files by path; paths in these sets cannot be read or written.
@@ -213,6 +216,8 @@ class SimDesktop final : public WindowSystem {
     void SetForegroundLockTimeout(std::uint32_t ms) override;
     void Sleep(std::uint32_t ms) override;
     std::optional<std::string> UserName() override { return userName; }
+    std::uint16_t UiLanguage() override { return uiLanguage; }
+    void SetApplicationTitle(std::string_view title) override { applicationTitle = title; }
     std::string ExecutablePath() override { return exePath; }
     void ShowNotice(std::string_view text, std::string_view caption) override;
     void ShowErrorBox(std::string_view text) override;

@@ -12,7 +12,7 @@
 
 namespace popyo {
 
-// The caption of the framework's error boxes.
+// The caption of the framework's error boxes until the engine says which language it speaks.
 inline constexpr wchar_t kApplicationTitle[] = L"Qovポピョンと！Engine";
 
 // Window handles travel as 32-bit values; 64-bit Windows keeps them sign-extended.

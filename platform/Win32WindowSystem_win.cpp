@@ -193,7 +193,15 @@ void Win32WindowSystem::ShowNotice(std::string_view text, std::string_view capti
 }
 
 void Win32WindowSystem::ShowErrorBox(std::string_view text) {
-    ::MessageBoxW(engineWnd_, Widen(text).c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+    ::MessageBoxW(engineWnd_, Widen(text).c_str(), applicationTitle_.c_str(), MB_OK | MB_ICONERROR);
+}
+
+void Win32WindowSystem::SetApplicationTitle(std::string_view title) {
+    applicationTitle_ = Widen(title);
+}
+
+std::uint16_t Win32WindowSystem::UiLanguage() {
+    return ::GetUserDefaultUILanguage();
 }
 
 void Win32WindowSystem::SetEngineWindowTitle(std::string_view title) {

@@ -58,10 +58,13 @@ class Win32WindowSystem final : public WindowSystem {
     void SetForegroundLockTimeout(std::uint32_t ms) override;
     void Sleep(std::uint32_t ms) override;
     std::optional<std::string> UserName() override;
+    std::uint16_t UiLanguage() override;
 
     std::string ExecutablePath() override;
     void ShowNotice(std::string_view text, std::string_view caption) override;
     void ShowErrorBox(std::string_view text) override;
+    void SetApplicationTitle(std::string_view title) override;
+    const std::wstring& ApplicationTitle() const { return applicationTitle_; }
     void SetEngineWindowTitle(std::string_view title) override;
     void AllowMessage(std::uint32_t msg) override;
     bool ClaimSingleInstance() override;
@@ -86,6 +89,7 @@ class Win32WindowSystem final : public WindowSystem {
     DwmGetWindowAttributeFn Dwm();
 
     HWND engineWnd_ = nullptr;
+    std::wstring applicationTitle_ = kApplicationTitle;
     UniqueModule dwmapi_;
     DwmGetWindowAttributeFn dwmGetWindowAttribute_ = nullptr;
     bool dwmLookedUp_ = false;

@@ -112,6 +112,8 @@ class WindowSystem {
     virtual std::uint32_t GetForegroundLockTimeout() = 0;
     virtual void SetForegroundLockTimeout(std::uint32_t ms) = 0;
     virtual void Sleep(std::uint32_t ms) = 0;
+    // GetUserDefaultUILanguage: the language id of Windows' own user interface.
+    virtual std::uint16_t UiLanguage() = 0;
     // GetUserName; nullopt when the name cannot be read. UTF-8.
     virtual std::optional<std::string> UserName() = 0;
 
@@ -123,6 +125,7 @@ class WindowSystem {
     // The framework's error box: the text as given, the application title as caption, an
     // error icon.
     virtual void ShowErrorBox(std::string_view text) = 0;
+    virtual void SetApplicationTitle(std::string_view title) = 0;
     virtual void SetEngineWindowTitle(std::string_view title) = 0;
     // Lets the message reach the engine window from programs of a lower integrity level
     // (ChangeWindowMessageFilterEx, MSGFLT_ALLOW).

@@ -65,6 +65,7 @@ enum EngineOption : std::uint32_t {
     opQuietOverFullscreen = 2,  // a push pops nothing over a full-screen program in front
     opAlignVisibleFrame = 3,    // the visible frame, not the invisible borders, meets the edge
     opSlideFrames = 4,          // moves per tick while a window slides: frames between ticks
+    opLanguage = 5,             // 0 as Windows speaks, 1 English, 2 Japanese
 };
 
 struct OptionInfo {
@@ -80,6 +81,7 @@ inline constexpr OptionInfo kEngineOptions[] = {
     {opQuietOverFullscreen, "quiet_over_fullscreen", 0, 1, 0},
     {opAlignVisibleFrame, "align_visible_frame", 0, 1, 0},
     {opSlideFrames, "slide_frames", 1, 8, 1},
+    {opLanguage, "language", 0, 2, 0},
 };
 
 constexpr const OptionInfo* FindOption(std::uint32_t id) {

@@ -212,8 +212,9 @@ bool SettingsDialogView::Create() {
     // Not resizable, always on top; no WS_CLIPCHILDREN, so the banner is painted under the
     // transparent version label.
     wnd_ = ::CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | WS_EX_CONTROLPARENT, kClassName,
-                             Widen(kDialogCaption).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0,
-                             0, 100, 100, owner_, nullptr, instance, this);
+                             Widen(Say(EngineText::DialogCaption, form_.Lang)).c_str(),
+                             WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 100, 100, owner_, nullptr,
+                             instance, this);
     if (wnd_ == nullptr) {
         return false;
     }
@@ -221,10 +222,11 @@ bool SettingsDialogView::Create() {
     if (dpi_ <= 0) {
         dpi_ = 96;
     }
+    const bool japanese = form_.Lang == Language::Japanese;
     font_.Reset(::CreateFontW(-Scale(kDialogFontHeight), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                              SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                              Widen(kDialogFontFace).c_str()));
+                              japanese ? SHIFTJIS_CHARSET : DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                              Widen(DialogFontFace(form_.Lang)).c_str()));
     banner_.Reset(LoadBanner(instance));
     PlaceCentred();
     CreateControls();
@@ -291,8 +293,8 @@ void SettingsDialogView::CreateControls() {
         }
         const RECT r = ScaledRect(layout);
         HWND control = ::CreateWindowExW(
-            exStyle, cls, Widen(layout.caption).c_str(), style, r.left, r.top, r.right - r.left,
-            r.bottom - r.top, wnd_,
+            exStyle, cls, Widen(CaptionOf(layout, form_.Lang)).c_str(), style, r.left, r.top,
+            r.right - r.left, r.bottom - r.top, wnd_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance, nullptr);
         controls_[i] = control;
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
@@ -345,10 +347,11 @@ void SettingsDialogView::CreateTooltips() {
     }
     ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Scale(320));
     for (std::size_t i = 0; i < kSettingsControls.size(); ++i) {
-        if (controls_[i] == nullptr || kSettingsControls[i].tooltip.empty()) {
+        const std::string_view tip = TooltipOf(kSettingsControls[i], form_.Lang);
+        if (controls_[i] == nullptr || tip.empty()) {
             continue;
         }
-        std::wstring text = Widen(kSettingsControls[i].tooltip);
+        std::wstring text = Widen(tip);
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -476,7 +479,8 @@ void SettingsDialogView::OnOk() {
     try {
         form_.cmdOKClick();
     } catch (const std::exception& e) {
-        ::MessageBoxW(wnd_, (Widen(e.what()) + L".").c_str(), kApplicationTitle,
+        ::MessageBoxW(wnd_, (Widen(e.what()) + L".").c_str(),
+                      Widen(Say(EngineText::ApplicationTitle, form_.Lang)).c_str(),
                       MB_OK | MB_ICONERROR);
     }
 }

@@ -1,5 +1,7 @@
 #include "settings/SettingsStore.h"
 
+#include "engine/EngineTexts.h"
+
 #include <limits>
 #include <optional>
 #include <vector>
@@ -296,11 +298,11 @@ std::string IntegerError(std::string_view value) {
 std::string BooleanError(std::string_view value) {
     return Framed("'", value, "' is not a valid boolean value");
 }
-std::string OpenError(std::string_view path) {
-    return Framed("ファイル ", path, " は開けません");
+std::string OpenError(std::string_view path, Language language) {
+    return Say(EngineText::OpenError, language, path);
 }
-std::string CreateError(std::string_view path) {
-    return Framed("ファイル ", path, " を作成できません");
+std::string CreateError(std::string_view path, Language language) {
+    return Say(EngineText::CreateError, language, path);
 }
 
 }  // namespace popyo

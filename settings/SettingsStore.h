@@ -10,6 +10,8 @@
 #include <string_view>
 #include <variant>
 
+#include "platform/Language.h"
+
 namespace popyo {
 
 // A conversion or file error. what() is the UTF-8 text the error box shows (without the
@@ -76,7 +78,8 @@ std::string SettingsFilePath(std::string_view exePath, std::string_view userName
 
 std::string IntegerError(std::string_view value);
 std::string BooleanError(std::string_view value);
-std::string OpenError(std::string_view path);
-std::string CreateError(std::string_view path);
+// In the language the engine speaks: the file faults are the engine's own texts.
+std::string OpenError(std::string_view path, Language language);
+std::string CreateError(std::string_view path, Language language);
 
 }  // namespace popyo

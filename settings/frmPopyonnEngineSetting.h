@@ -69,6 +69,8 @@ class TForm2 final : public TModalForm {
     bool OutCheck = false;
     bool AutoActivate = false;
     bool ChangePopyonStyle = false;
+    // The language the dialog speaks; set before it is shown.
+    Language Lang = Language::Japanese;
 
   private:
     void EnableLeaveDependants();

@@ -11,7 +11,7 @@ popyo_deps=(
     libtomlplusplus-dev
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64
-    wine xvfb x11-utils xdotool imagemagick fonts-ipafont-gothic
+    wine xvfb x11-utils xdotool imagemagick fonts-ipafont-gothic locales
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
     nsis zip unzip
 )

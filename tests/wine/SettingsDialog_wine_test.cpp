@@ -4,6 +4,7 @@
 // tested natively; here the Win32 view and the real message flow are.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -260,6 +261,91 @@ TEST_F(SettingsDialogWindow, CaptionSizeAndControlPositions) {
         EXPECT_EQ(r.bottom, c.at.bottom);
         EXPECT_EQ(WindowText(control), c.text);
     }
+}
+
+// On a Windows that speaks English (this prefix's locale; the other suites run under a
+// Japanese one), at 96 and at 144 DPI: the dialog is English throughout, and every text fits
+// the control it was laid out for, in the control's font.
+class SettingsDialogEnglish : public SettingsDialogTest, public ::testing::WithParamInterface<int> {
+  protected:
+    // The engine started by SetUp reads the DPI when it starts.
+    SettingsDialogEnglish() { SetLogPixels(GetParam()); }
+    ~SettingsDialogEnglish() override { SetLogPixels(0); }
+
+    static void SetLogPixels(int dpi) {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_SET_VALUE, &key) !=
+            ERROR_SUCCESS) {
+            ADD_FAILURE() << "cannot open Control Panel\\Desktop";
+            return;
+        }
+        const auto value = static_cast<DWORD>(dpi);
+        if (dpi == 0) {
+            ::RegDeleteValueW(key, L"LogPixels");
+        } else {
+            ::RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                             sizeof value);
+        }
+        ::RegCloseKey(key);
+    }
+
+    static bool HasJapanese(const std::wstring& text) {
+        return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c >= 0x3000; });
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Dpi,
+                         SettingsDialogEnglish,
+                         ::testing::Values(96, 144),
+                         [](const ::testing::TestParamInfo<int>& p) {
+                             return "At" + std::to_string(p.param);
+                         });
+
+TEST_P(SettingsDialogEnglish, TextsFitTheirControls) {
+    const int dpi = GetParam();
+    ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    HWND dialog = OpenDialog();
+    ASSERT_NE(dialog, nullptr) << "no dialog";
+    EXPECT_EQ(WindowText(dialog), L"PopyonnEngine Settings");
+    RECT client{};
+    ::GetClientRect(dialog, &client);
+    EXPECT_EQ(client.right, ::MulDiv(kDialogClientWidth, dpi, 96));
+    EXPECT_EQ(client.bottom, ::MulDiv(kDialogClientHeight, dpi, 96));
+
+    // The dialog's English font, as the engine makes it.
+    HFONT font =
+        ::CreateFontW(-::MulDiv(kDialogFontHeight, dpi, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                      FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg 2");
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, font);
+    for (const ControlLayout& layout : kSettingsControls) {
+        HWND control = Item(dialog, layout.name);
+        if (control == nullptr) {
+            continue;  // painted by the dialog itself
+        }
+        const std::wstring text = WindowText(control);
+        SCOPED_TRACE(std::string(layout.name));
+        EXPECT_FALSE(HasJapanese(text));
+        // "1.0.3" is the same in every language.
+        if (text.empty() || layout.kind == ControlKind::Edit || !layout.fixedCaption.empty()) {
+            continue;
+        }
+        SIZE extent{};
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        // The width the control was laid out with: a label that had to grow past it could
+        // run into its neighbour.
+        int room = layout.width * dpi / 96;
+        if (layout.kind == ControlKind::CheckBox) {
+            // The box itself and the gap before the text.
+            room -= ::GetSystemMetricsForDpi(SM_CXMENUCHECK, static_cast<UINT>(dpi)) +
+                    ::MulDiv(4, dpi, 96);
+        }
+        EXPECT_LE(extent.cx, room) << ::testing::PrintToString(text);
+    }
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    ::DeleteObject(font);
 }
 
 using SettingsDialogKeys = SettingsDialogTest;
