@@ -114,6 +114,8 @@ void TrayApp::OnHotkey(HotkeyAction action) {
         return;
     }
     try {
+        // What the key toggles is judged against what the engine holds now.
+        ForgetGoneWindows();
         if (action == HotkeyAction::ReleaseAll) {
             ReleaseAll();
             return;
@@ -151,6 +153,13 @@ void TrayApp::OnHotkey(HotkeyAction action) {
 }
 
 void TrayApp::ShowMenu(POINT at) {
+    // Held windows closed or released elsewhere since the last scan are not listed.
+    if (engine_) {
+        try {
+            ForgetGoneWindows();
+        } catch (const frontend::Failure&) {
+        }
+    }
     // Clicking the icon makes the taskbar the foreground: the window the user was working
     // in is the last one seen before.
     HWND foreground = ::GetForegroundWindow();
