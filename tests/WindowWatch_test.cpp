@@ -131,9 +131,11 @@ TEST(TrayWindowWatch, ADestroyedWindowIsNotLookedAtAndAReusedHandleStartsAfresh)
     EXPECT_EQ(watch.TakeDueLooks(kStart + 5000), Looks{});
 
     watch.Created(7, kStart);
-    watch.TakeDueLooks(kStart + 1000);
-    watch.Created(7, kStart + 1000);
-    EXPECT_EQ(watch.NextDue(), kStart + 1000 + WindowWatch::kFollowUpMs[0]);
+    watch.TakeDueLooks(kStart + 1100);
+    watch.Created(7, kStart + 1100);
+    const std::vector<Ms> expected(std::begin(WindowWatch::kFollowUpMs),
+                                   std::end(WindowWatch::kFollowUpMs));
+    EXPECT_EQ(LookTimes(watch, kStart + 1100, kStart + 10000), expected);
 }
 
 TEST(TrayWindowWatch, BeyondTheLimitTheOldestNewWindowIsLeftToTheScan) {
