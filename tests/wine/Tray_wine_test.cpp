@@ -227,7 +227,10 @@ TEST_F(TrayRules, AWindowARuleNamesIsTakenWithinASecondAtItsEdge) {
     const auto shown = Clock::now();
     ASSERT_TRUE(PollUntil(
         [&] {
-            return EdgeOf(windows[0]) == LRESULT{edLeft} && EdgeOf(windows[1]) == LRESULT{edRight};
+            // The tray registers each window, then makes itself its owner.
+            return EdgeOf(windows[0]) == LRESULT{edLeft} &&
+                   EdgeOf(windows[1]) == LRESULT{edRight} && OwnedByTray(windows[0]) &&
+                   OwnedByTray(windows[1]);
         },
         kWithinASecond))
         << "not taken within a second";
@@ -248,10 +251,11 @@ TEST_F(TrayRules, ANewNotepadIsTakenWithinASecond) {
                   kStartTimeout))
         << "no notepad";
     const auto shown = Clock::now();
-    EXPECT_TRUE(PollUntil([&] { return EdgeOf(wnd) == LRESULT{edLeft}; }, kWithinASecond))
+    // The tray registers the window, then makes itself its owner.
+    EXPECT_TRUE(PollUntil([&] { return EdgeOf(wnd) == LRESULT{edLeft} && OwnedByTray(wnd); },
+                          kWithinASecond))
         << "not taken within a second";
     EXPECT_LE(Clock::now() - shown, kWithinASecond);
-    EXPECT_TRUE(OwnedByTray(wnd));
 }
 
 // An editor that saves by writing a new file and renaming it over the old one.
