@@ -327,8 +327,15 @@ void TrayApp::ArmLookTimer() {
 }
 
 void TrayApp::OnLookTimer() {
-    // Busy further up the stack: the timer comes again.
-    if (inTick_ || shuttingDown_ || !engine_) {
+    if (shuttingDown_) {
+        ::KillTimer(wnd_, kLookTimer);
+        return;
+    }
+    // Busy further up the stack (a notice may wait there for the user), or between engines:
+    // a tick later.
+    if (inTick_ || !engine_) {
+        ::SetTimer(wnd_, kLookTimer, kTickMs, nullptr);
+        lookTimerDue_ = ::GetTickCount64() + kTickMs;
         return;
     }
     const Guard guard(inTick_);
