@@ -45,7 +45,12 @@ HWND TrayApp::TuckTarget(HWND wnd) const {
 }
 
 void TrayApp::TrackForeground() {
-    if (HWND target = TuckTarget(::GetForegroundWindow())) {
+    // Most ticks find the window they found before: nothing to learn about it.
+    HWND foreground = ::GetForegroundWindow();
+    if (foreground == lastForeground_) {
+        return;
+    }
+    if (HWND target = TuckTarget(foreground)) {
         lastForeground_ = target;
     }
 }
