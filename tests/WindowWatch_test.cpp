@@ -162,6 +162,17 @@ TEST(TrayWindowWatch, TheDesktopIsScannedEveryFewSeconds) {
     EXPECT_GE(WindowWatch::kScanMs, 2000u);
 }
 
+TEST(TrayWindowWatch, TheTickSlowsOnceTheSystemReportsTheForeground) {
+    WindowWatch watch(kStart);
+    EXPECT_EQ(watch.TickMs(), WindowWatch::kTickMs);
+    EXPECT_LE(WindowWatch::kTickMs, 250u);
+    EXPECT_TRUE(watch.ForegroundReported());
+    EXPECT_FALSE(watch.ForegroundReported());
+    EXPECT_EQ(watch.TickMs(), WindowWatch::kQuietTickMs);
+    // Still often enough for the scan to keep its time.
+    EXPECT_LE(WindowWatch::kQuietTickMs, WindowWatch::kScanMs / 4);
+}
+
 TEST(TrayWindowWatch, TheRulesFileIsReadOnceTheSaveHasSettled) {
     constexpr Ms kSettle = WindowWatch::kRulesSettleMs;
     WindowWatch watch(kStart);

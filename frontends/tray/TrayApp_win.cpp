@@ -17,11 +17,9 @@ namespace {
 constexpr UINT kIconMessage = WM_APP + 1;
 // Posted when a window the tray holds was destroyed.
 constexpr UINT kHeldWindowGone = WM_APP + 3;
-// The tick only follows the foreground, which not every system reports as an event (Wine
-// does not): often enough that the window the user worked in last is known when the icon
-// is clicked, which makes the taskbar the foreground. Windows and the rules file come by
-// events; the whole desktop is looked at only every few ticks' worth of seconds.
-constexpr UINT kTickMs = 250;
+// Windows and the rules file come by events; the tick follows the foreground where the
+// system does not report it, and keeps the time of the slow scan.
+constexpr UINT kTickMs = WindowWatch::kTickMs;
 // An engine that ends again this soon after it was started again is not started a third
 // time: something keeps it from running.
 constexpr ULONGLONG kRestartQuietMs = 60000;
@@ -307,6 +305,9 @@ void TrayApp::OnWindowEvent(DWORD event, HWND wnd, LONG object, LONG child) {
         case WindowEvent::Foreground:
             if (HWND target = TuckTarget(wnd)) {
                 lastForeground_ = target;
+            }
+            if (watch_.ForegroundReported()) {
+                ::SetTimer(wnd_, kTickTimer, static_cast<UINT>(watch_.TickMs()), nullptr);
             }
             break;
         case WindowEvent::None:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace popyo::tray {
 
@@ -73,6 +74,10 @@ std::vector<Hwnd> WindowWatch::TakeDueLooks(Ms now) {
     }
     std::erase_if(followed_, [](const Followed& f) { return f.next >= std::size(kFollowUpMs); });
     return due;
+}
+
+bool WindowWatch::ForegroundReported() {
+    return !std::exchange(foregroundReported_, true);
 }
 
 bool WindowWatch::TakeRulesDue(Ms now) {

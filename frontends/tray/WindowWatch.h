@@ -41,6 +41,12 @@ class WindowWatch {
     static constexpr Ms kFollowUpMs[] = {50, 150, 300, 500, 750, 1000, 1500, 2000};
     static constexpr Ms kScanMs = 4000;
     static constexpr Ms kRulesSettleMs = 150;
+    // The tick reads the foreground, often enough that the window the user worked in last
+    // is known when the icon is clicked (which makes the taskbar the foreground), until the
+    // system is seen to report foreground changes (Wine does not); then it only keeps the
+    // scan's time.
+    static constexpr Ms kTickMs = 250;
+    static constexpr Ms kQuietTickMs = 1000;
     // Beyond this many windows still followed, the oldest is left to the scan.
     static constexpr std::size_t kMaxFollowed = 256;
 
@@ -58,6 +64,10 @@ class WindowWatch {
     bool ScanDue(Ms now) const { return now >= nextScan_; }
     void Scanned(Ms now) { nextScan_ = now + kScanMs; }
     void ScanSoon(Ms now) { nextScan_ = now; }
+
+    // True the first time only.
+    bool ForegroundReported();
+    Ms TickMs() const { return foregroundReported_ ? kQuietTickMs : kTickMs; }
 
     void RulesTouched(Ms now) { rulesDue_ = now + kRulesSettleMs; }
     // True once, when the rules file is due to be read.
@@ -79,6 +89,7 @@ class WindowWatch {
     std::vector<Hwnd> changed_;
     Ms nextScan_;
     std::optional<Ms> rulesDue_;
+    bool foregroundReported_ = false;
 };
 
 }  // namespace popyo::tray
