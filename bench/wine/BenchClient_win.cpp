@@ -13,6 +13,8 @@
 //                                        between its position changes while it slides
 //   BenchClient calls WINDOW             median time of each window-manager call an idle
 //                                        engine tick makes, WINDOW standing for a held one
+//   BenchClient traymessages KEY         how many messages the tray's window procedure has
+//                                        handled so far, this query included, as KEY=N
 //
 // EDGE is left, top, bottom or right. Exit status 1 when the engine or a window does not
 // answer in time.
@@ -31,6 +33,7 @@
 #include <string_view>
 #include <vector>
 
+#include "frontends/tray/TrayProcess_win.h"
 #include "protocol/PopyoDef.h"
 
 namespace {
@@ -371,13 +374,27 @@ std::optional<int> ParseCount(const std::string& text) {
     return static_cast<int>(value);
 }
 
+// The query itself is one of the messages counted.
+int TrayMessages(const std::string& key) {
+    HWND tray = ::FindWindowW(popyo::tray::kTrayWindowClass, nullptr);
+    const auto count =
+        tray != nullptr ? Send(tray, popyo::tray::kTrayMessageCount, 0, 0) : std::nullopt;
+    if (!count) {
+        std::fprintf(stderr, "BenchClient: the tray does not answer\n");
+        return 1;
+    }
+    PrintFigure(key, static_cast<double>(*count));
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: BenchClient wait TITLE...\n"
                  "       BenchClient register EDGE TAG COUNT\n"
                  "       BenchClient roundtrip COUNT FLOOR WINDOW\n"
                  "       BenchClient slide EDGE WINDOW CYCLES\n"
-                 "       BenchClient calls WINDOW\n");
+                 "       BenchClient calls WINDOW\n"
+                 "       BenchClient traymessages KEY\n");
     return 2;
 }
 
@@ -410,6 +427,9 @@ int main(int argc, char** argv) {
     }
     if (verb == "calls" && args.size() == 2) {
         return Calls(args[1]);
+    }
+    if (verb == "traymessages" && args.size() == 2) {
+        return TrayMessages(args[1]);
     }
     return Usage();
 }

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "frontends/common/PutBack_win.h"
 #include "frontends/tray/Notice_win.h"
 #include "frontends/tray/TrayMenu.h"
@@ -13,11 +15,11 @@ namespace popyo::tray {
 namespace {
 
 constexpr UINT kIconMessage = WM_APP + 1;
-// Fast enough that a rule's window is taken, and a saved rules file read, well within a
-// second; every tick costs a look at the shown top-level windows.
-constexpr UINT kTickMs = 200;
-// While the icon could not be added, it is tried again this often (in ticks).
-constexpr unsigned kIconRetryTicks = 25;
+// Posted when a window the tray holds was destroyed.
+constexpr UINT kHeldWindowGone = WM_APP + 3;
+// Windows and the rules file come by events; the tick follows the foreground where the
+// system does not report it, and keeps the time of the slow scan.
+constexpr UINT kTickMs = WindowWatch::kTickMs;
 // An engine that ends again this soon after it was started again is not started a third
 // time: something keeps it from running.
 constexpr ULONGLONG kRestartQuietMs = 60000;
@@ -81,6 +83,7 @@ TrayApp::TrayApp(HINSTANCE instance, std::wstring rulesPath)
 }
 
 TrayApp::~TrayApp() {
+    events_.reset();
     hotkeys_.reset();
     icon_.reset();
     if (wnd_ != nullptr) {
@@ -90,6 +93,8 @@ TrayApp::~TrayApp() {
 }
 
 int TrayApp::Run() {
+    // Watched before it is read, so that no save in between goes unnoticed.
+    rulesFolder_ = FolderWatch(DirectoryOf(rulesPath_));
     LoadRules(true);
     if (!ConnectEngine(false)) {
         return 1;
@@ -97,14 +102,64 @@ int TrayApp::Run() {
     UpdateTooltip();
     icon_->Show();
     ApplyHotkeys(config_.hotkeys, true);
+    events_ =
+        std::make_unique<WinEventHooks>([this](DWORD event, HWND wnd, LONG object, LONG child) {
+            OnWindowEvent(event, wnd, object, child);
+        });
     ::SetTimer(wnd_, kTickTimer, kTickMs, nullptr);
+    watch_.ScanSoon(::GetTickCount64());
     OnTick();
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+    return RunMessageLoop();
+}
+
+// Besides messages, the loop waits on the engine's process, whose end the tray mends at
+// once, and on the rules file's folder.
+int TrayApp::RunMessageLoop() {
+    for (;;) {
+        HANDLE waits[2];
+        DWORD count = 0;
+        if (engine_ && !shuttingDown_) {
+            waits[count++] = engine_->Process();
+        }
+        if (rulesFolder_.Handle() != nullptr) {
+            waits[count++] = rulesFolder_.Handle();
+        }
+        const DWORD woke =
+            ::MsgWaitForMultipleObjectsEx(count, waits, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke < WAIT_OBJECT_0 + count) {
+            if (waits[woke - WAIT_OBJECT_0] == rulesFolder_.Handle()) {
+                rulesFolder_.Rearm();
+                watch_.RulesTouched(::GetTickCount64());
+                ArmLookTimer();
+            } else {
+                OnEngineSignalled();
+            }
+        } else if (woke == WAIT_FAILED) {
+            // Should a handle fail, the scan stands in for the folder's notification.
+            rulesFolder_ = FolderWatch();
+            ::WaitMessage();
+        }
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                return 0;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
     }
-    return 0;
+}
+
+void TrayApp::OnEngineSignalled() {
+    if (inTick_ || shuttingDown_ || !engine_) {
+        return;
+    }
+    const Guard guard(inTick_);
+    if (const auto exitCode = engine_->Ended()) {
+        OnEngineEnded(*exitCode);
+        // A new engine: the rules take their windows again.
+        watch_.ScanSoon(::GetTickCount64());
+    }
 }
 
 bool TrayApp::ConnectEngine(bool restart) {
@@ -123,6 +178,7 @@ bool TrayApp::ConnectEngine(bool restart) {
 }
 
 LRESULT TrayApp::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    ++messages_;
     if (msg == taskbarCreated_ && taskbarCreated_ != 0) {
         icon_->Show();
         return 0;
@@ -134,9 +190,16 @@ LRESULT TrayApp::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam == kTickTimer) {
                 OnTick();
+            } else if (wParam == kLookTimer) {
+                OnLookTimer();
             } else if (wParam == kPopTimer) {
                 FinishPop();
             }
+            return 0;
+        case kHeldWindowGone:
+            holdings_.Prune([](Hwnd h) { return ::IsWindow(ToHwnd(h)) != FALSE; },
+                            [](Hwnd) { return true; });
+            UpdateTooltip();
             return 0;
         case WM_HOTKEY: {
             HotkeyAction action;
@@ -150,6 +213,7 @@ LRESULT TrayApp::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             for (const Held& held : holdings_.All()) {
                 shown.push_back(held.handle);
             }
+            TrackForeground();
             OnCommand(LOWORD(wParam), TuckTarget(lastForeground_), shown);
             return 0;
         }
@@ -157,6 +221,8 @@ LRESULT TrayApp::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             Shutdown();
             ::DestroyWindow(wnd_);
             return 0;
+        case kTrayMessageCount:
+            return messages_;
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
@@ -180,23 +246,117 @@ void TrayApp::OnTick() {
         return;
     }
     const Guard guard(inTick_);
-    ++ticks_;
+    TrackForeground();
+    const Ms now = ::GetTickCount64();
+    if (watch_.ScanDue(now)) {
+        ScanDesktop(now);
+    }
+}
+
+// What no event told: an engine that ended while a menu or a notice held the thread, a
+// rules file whose folder cannot be watched, a window shown or retitled where the system
+// reports neither, a held window closed or released by another front-end.
+void TrayApp::ScanDesktop(Ms now) {
+    watch_.Scanned(now);
     if (const auto exitCode = engine_->Ended()) {
         OnEngineEnded(*exitCode);
+        watch_.ScanSoon(now);
         return;
     }
-    if (!icon_->Shown() && ticks_ % kIconRetryTicks == 0) {
+    if (!icon_->Shown()) {
         icon_->Show();
     }
-    TrackForeground();
-    PollRulesFile();
+    if (StampOf(rulesPath_) != rulesLoaded_) {
+        watch_.RulesTouched(now);
+        ArmLookTimer();
+    }
     try {
         ForgetGoneWindows();
         TakeRuleWindows();
     } catch (const frontend::Failure&) {
-        // The engine is busy or gone: the next tick tells which.
+        // The engine is busy or gone: the next scan tells which.
     }
     UpdateTooltip();
+}
+
+void TrayApp::OnWindowEvent(DWORD event, HWND wnd, LONG object, LONG child) {
+    if (shuttingDown_) {
+        return;
+    }
+    const Hwnd handle = FromHwnd(wnd);
+    switch (ClassifyEvent(event, object, child)) {
+        case WindowEvent::Created:
+            if (::GetAncestor(wnd, GA_ROOT) == wnd) {
+                watch_.Created(handle, ::GetTickCount64());
+                ArmLookTimer();
+            }
+            break;
+        case WindowEvent::Changed:
+            if (::GetAncestor(wnd, GA_ROOT) == wnd) {
+                watch_.Changed(handle);
+                ArmLookTimer();
+            }
+            break;
+        case WindowEvent::Destroyed:
+            watch_.Destroyed(handle);
+            // The holdings may be in use further up this thread's stack.
+            if (holdings_.Find(handle) != nullptr) {
+                ::PostMessageW(wnd_, kHeldWindowGone, 0, 0);
+            }
+            break;
+        case WindowEvent::Foreground:
+            if (HWND target = TuckTarget(wnd)) {
+                lastForeground_ = target;
+            }
+            if (watch_.ForegroundReported()) {
+                ::SetTimer(wnd_, kTickTimer, static_cast<UINT>(watch_.TickMs()), nullptr);
+            }
+            break;
+        case WindowEvent::None:
+            break;
+    }
+}
+
+// One timer for whatever the watch has due next: a look at a window, the rules file.
+void TrayApp::ArmLookTimer() {
+    const auto due = watch_.NextDue();
+    if (!due || (lookTimerDue_ && *lookTimerDue_ <= *due)) {
+        return;
+    }
+    const Ms now = ::GetTickCount64();
+    const Ms delay = std::max<Ms>(*due > now ? *due - now : 0, USER_TIMER_MINIMUM);
+    ::SetTimer(wnd_, kLookTimer, static_cast<UINT>(delay), nullptr);
+    lookTimerDue_ = now + delay;
+}
+
+void TrayApp::OnLookTimer() {
+    if (shuttingDown_) {
+        ::KillTimer(wnd_, kLookTimer);
+        return;
+    }
+    // Busy further up the stack (a notice may wait there for the user), or between engines:
+    // a tick later.
+    if (inTick_ || !engine_) {
+        ::SetTimer(wnd_, kLookTimer, kTickMs, nullptr);
+        lookTimerDue_ = ::GetTickCount64() + kTickMs;
+        return;
+    }
+    const Guard guard(inTick_);
+    ::KillTimer(wnd_, kLookTimer);
+    lookTimerDue_.reset();
+    const Ms now = ::GetTickCount64();
+    if (watch_.TakeRulesDue(now)) {
+        OnRulesDue(now);
+    }
+    try {
+        for (const Hwnd handle : watch_.TakeDueLooks(now)) {
+            LookAt(ToHwnd(handle));
+        }
+    } catch (const frontend::Failure&) {
+        // The engine is busy or gone: the scan finds out which.
+    }
+    UpdateTooltip();
+    ArmLookTimer();
 }
 
 void TrayApp::OnEngineEnded(DWORD exitCode) {
@@ -238,6 +398,8 @@ void TrayApp::Shutdown() {
     }
     shuttingDown_ = true;
     ::KillTimer(wnd_, kTickTimer);
+    ::KillTimer(wnd_, kLookTimer);
+    events_.reset();
     hotkeys_->UnregisterAll();
     // The detach makes the engine put every window back and end. Should it not answer, the
     // tray puts back its own windows.

@@ -16,6 +16,8 @@
 #include "frontends/tray/RulesFile.h"
 #include "frontends/tray/TrayEngine_win.h"
 #include "frontends/tray/TrayFiles_win.h"
+#include "frontends/tray/WinEventHooks_win.h"
+#include "frontends/tray/WindowWatch.h"
 
 namespace popyo::tray {
 
@@ -36,7 +38,13 @@ class TrayApp {
   private:
     // Life (TrayApp_win.cpp).
     bool ConnectEngine(bool restart);
+    int RunMessageLoop();
+    void OnEngineSignalled();
     void OnTick();
+    void ScanDesktop(Ms now);
+    void OnWindowEvent(DWORD event, HWND wnd, LONG object, LONG child);
+    void OnLookTimer();
+    void ArmLookTimer();
     void OnEngineEnded(DWORD exitCode);
     void Shutdown();
     void OnIconEvent(UINT event, POINT anchor);
@@ -44,11 +52,14 @@ class TrayApp {
 
     // Rules and hotkeys (TrayRules_win.cpp).
     void PollRulesFile();
+    void OnRulesDue(Ms now);
     void LoadRules(bool atStart);
     void ApplyHotkeys(const HotkeySet& hotkeys, bool force);
     void ApplyRules(const std::vector<frontend::Rule>& rules);
     void SendEngineOptions();
     void TakeRuleWindows();
+    void LookAt(HWND wnd);
+    void TakeByRule(const frontend::TopWindow& window);
 
     // Windows and commands (TrayCommands_win.cpp).
     bool Take(HWND wnd, Edge edge, std::optional<frontend::Rule> rule);
@@ -72,6 +83,10 @@ class TrayApp {
     UINT taskbarCreated_ = 0;
     std::unique_ptr<NotifyIcon> icon_;
     std::unique_ptr<HotkeyRegistrar> hotkeys_;
+    std::unique_ptr<WinEventHooks> events_;
+    FolderWatch rulesFolder_;
+    WindowWatch watch_{::GetTickCount64()};
+    std::optional<Ms> lookTimerDue_;
     std::optional<TrayEngine> engine_;
     Holdings holdings_;
     TrayConfig config_;
@@ -79,6 +94,7 @@ class TrayApp {
     FileStamp rulesLoaded_;
     static constexpr UINT_PTR kTickTimer = 1;
     static constexpr UINT_PTR kPopTimer = 2;
+    static constexpr UINT_PTR kLookTimer = 3;
 
     HWND lastForeground_ = nullptr;
     HWND popping_ = nullptr;
@@ -86,7 +102,7 @@ class TrayApp {
     // the foreground has gone to the desktop meanwhile.
     std::array<Hwnd, edRight + 1> lastTuckedByKey_{};
     ULONGLONG restartedAt_ = 0;
-    unsigned ticks_ = 0;
+    unsigned messages_ = 0;
     bool inTick_ = false;
     bool shuttingDown_ = false;
 };

@@ -45,7 +45,12 @@ HWND TrayApp::TuckTarget(HWND wnd) const {
 }
 
 void TrayApp::TrackForeground() {
-    if (HWND target = TuckTarget(::GetForegroundWindow())) {
+    // Most ticks find the window they found before: nothing to learn about it.
+    HWND foreground = ::GetForegroundWindow();
+    if (foreground == lastForeground_) {
+        return;
+    }
+    if (HWND target = TuckTarget(foreground)) {
         lastForeground_ = target;
     }
 }
@@ -114,6 +119,8 @@ void TrayApp::OnHotkey(HotkeyAction action) {
         return;
     }
     try {
+        // What the key toggles is judged against what the engine holds now.
+        ForgetGoneWindows();
         if (action == HotkeyAction::ReleaseAll) {
             ReleaseAll();
             return;
@@ -151,6 +158,13 @@ void TrayApp::OnHotkey(HotkeyAction action) {
 }
 
 void TrayApp::ShowMenu(POINT at) {
+    // Held windows closed or released elsewhere since the last scan are not listed.
+    if (engine_) {
+        try {
+            ForgetGoneWindows();
+        } catch (const frontend::Failure&) {
+        }
+    }
     // Clicking the icon makes the taskbar the foreground: the window the user was working
     // in is the last one seen before.
     HWND foreground = ::GetForegroundWindow();

@@ -25,6 +25,8 @@ class TrayEngine {
     // The engine's exit code once its process has ended.
     std::optional<DWORD> Ended() const;
     DWORD ProcessId() const { return link_.ProcessId(); }
+    // Signalled when the engine's process ends.
+    HANDLE Process() const { return process_.Get(); }
 
     // Registers the window at the edge, owned by the tray. False when the engine refuses
     // (a minimized window, the desktop, the taskbar). Throws frontend::Failure when the

@@ -83,6 +83,36 @@ FileStamp StampOf(const std::wstring& path) {
             Join(data.nFileSizeHigh, data.nFileSizeLow)};
 }
 
+FolderWatch::FolderWatch(const std::wstring& folder) {
+    constexpr DWORD kChanges =
+        FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
+    HANDLE handle = ::FindFirstChangeNotificationW(folder.c_str(), FALSE, kChanges);
+    handle_ = handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+}
+
+FolderWatch& FolderWatch::operator=(FolderWatch&& other) noexcept {
+    if (this != &other) {
+        this->~FolderWatch();
+        handle_ = std::exchange(other.handle_, nullptr);
+    }
+    return *this;
+}
+
+FolderWatch::~FolderWatch() {
+    if (handle_ != nullptr) {
+        ::FindCloseChangeNotification(handle_);
+        handle_ = nullptr;
+    }
+}
+
+void FolderWatch::Rearm() {
+    // A watch that cannot go on is dropped: the tray then finds saves by its slow scan.
+    if (handle_ != nullptr && !::FindNextChangeNotification(handle_)) {
+        ::FindCloseChangeNotification(handle_);
+        handle_ = nullptr;
+    }
+}
+
 std::optional<std::string> ReadFileBytes(const std::wstring& path) {
     const UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace popyo::tray {
 
@@ -24,6 +25,27 @@ struct FileStamp {
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 FileStamp StampOf(const std::wstring& path);
+
+// A folder's change notification: its handle is signalled when a file in it is created,
+// renamed, deleted or written, which covers an editor that saves by replacing the file.
+// Empty when the folder cannot be watched.
+class FolderWatch {
+  public:
+    FolderWatch() = default;
+    explicit FolderWatch(const std::wstring& folder);
+    FolderWatch(FolderWatch&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    FolderWatch& operator=(FolderWatch&& other) noexcept;
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+    ~FolderWatch();
+
+    HANDLE Handle() const { return handle_; }
+    // After each signal, for the next change.
+    void Rearm();
+
+  private:
+    HANDLE handle_ = nullptr;
+};
 
 // Nothing when the file cannot be read now: missing, or held by an editor that saves it.
 std::optional<std::string> ReadFileBytes(const std::wstring& path);

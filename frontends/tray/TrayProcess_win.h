@@ -13,6 +13,9 @@ namespace popyo::tray {
 // The hidden window's class: an installer finds a running tray by it and may post it
 // WM_CLOSE, which is the same as Exit.
 inline constexpr wchar_t kTrayWindowClass[] = L"PopyonnTrayWindow";
+// Sent to that window, answers how many messages its window procedure has handled so far:
+// how often the tray wakes, for the benchmark.
+inline constexpr UINT kTrayMessageCount = WM_APP + 2;
 
 // Held while a tray runs in this session; empty when another tray holds it already.
 UniqueHandle ClaimSingleInstance();

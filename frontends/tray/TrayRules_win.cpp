@@ -1,5 +1,5 @@
 // The rules file as the tray follows it: read at start, read again within a second of every
-// save, and applied to the windows the rules took.
+// save, and applied to the windows the rules took and to the windows that come.
 #include "frontends/common/TopWindows_win.h"
 #include "frontends/tray/Notice_win.h"
 #include "frontends/tray/TrayApp_win.h"
@@ -24,6 +24,10 @@ std::wstring HotkeysRefusedText(const std::vector<HotkeyAction>& refused,
            rulesPath;
 }
 
+frontend::Program ProgramFor(const std::vector<frontend::Rule>& rules) {
+    return frontend::NamesAProgram(rules) ? frontend::Program::Named : frontend::Program::Unnamed;
+}
+
 }  // namespace
 
 void TrayApp::PollRulesFile() {
@@ -35,6 +39,22 @@ void TrayApp::PollRulesFile() {
     }
     if (stamp != rulesLoaded_) {
         LoadRules(false);
+    }
+}
+
+// A save has settled, or the scan found the file changed.
+void TrayApp::OnRulesDue(Ms now) {
+    const FileStamp loaded = rulesLoaded_;
+    PollRulesFile();
+    if (rulesLoaded_ != loaded) {
+        // New rules take their windows now, not at the next scan.
+        try {
+            TakeRuleWindows();
+        } catch (const frontend::Failure&) {
+        }
+    } else if (StampOf(rulesPath_) != rulesLoaded_) {
+        // Still being written, or held by its editor: looked at again.
+        watch_.RulesTouched(now);
     }
 }
 
@@ -129,21 +149,38 @@ void TrayApp::TakeRuleWindows() {
     if (config_.rules.empty()) {
         return;
     }
-    for (const frontend::TopWindow& window : frontend::SnapshotTopWindows(
-             frontend::Scope::ShownWindows, frontend::NamesAProgram(config_.rules)
-                                                ? frontend::Program::Named
-                                                : frontend::Program::Unnamed)) {
-        if (holdings_.Find(window.handle) != nullptr || holdings_.IsLetGo(window.handle)) {
-            continue;
-        }
-        const frontend::Rule* rule = frontend::RuleFor(config_.rules, window);
-        HWND wnd = ToHwnd(window.handle);
-        // A window another front-end holds stays with it.
-        if (rule == nullptr || TuckTarget(wnd) == nullptr || engine_->Holds(wnd)) {
-            continue;
-        }
-        Take(wnd, rule->edge, *rule);
+    for (const frontend::TopWindow& window :
+         frontend::SnapshotTopWindows(frontend::Scope::ShownWindows, ProgramFor(config_.rules))) {
+        TakeByRule(window);
     }
+}
+
+// A window an event named, or one created a moment ago.
+void TrayApp::LookAt(HWND wnd) {
+    Seen seen;
+    seen.exists = ::IsWindow(wnd) != FALSE;
+    seen.shown = seen.exists && ::IsWindowVisible(wnd) && !::IsIconic(wnd);
+    seen.titled = seen.exists && !frontend::TitleOf(wnd).empty();
+    const Hwnd handle = FromHwnd(wnd);
+    watch_.Looked(handle, seen);
+    if (!seen.shown || config_.rules.empty() || holdings_.Find(handle) != nullptr ||
+        holdings_.IsLetGo(handle)) {
+        return;
+    }
+    TakeByRule(frontend::Describe(wnd, ProgramFor(config_.rules)));
+}
+
+void TrayApp::TakeByRule(const frontend::TopWindow& window) {
+    if (holdings_.Find(window.handle) != nullptr || holdings_.IsLetGo(window.handle)) {
+        return;
+    }
+    const frontend::Rule* rule = frontend::RuleFor(config_.rules, window);
+    HWND wnd = ToHwnd(window.handle);
+    // A window another front-end holds stays with it.
+    if (rule == nullptr || TuckTarget(wnd) == nullptr || engine_->Holds(wnd)) {
+        return;
+    }
+    Take(wnd, rule->edge, *rule);
 }
 
 }  // namespace popyo::tray

@@ -1,6 +1,7 @@
 // TestWindows: plain top-level windows in a process of their own, for the engine to slide.
 // Each argument "TITLE=LEFT,TOP,RIGHT,BOTTOM" opens one window with that title and window
-// rectangle, shown without activation so the foreground stays where the test put it. The
+// rectangle, shown without activation so the foreground stays where the test put it;
+// "TITLE=LEFT,TOP,RIGHT,BOTTOM+MS" shows it only MS milliseconds after creating it. The
 // process pumps messages, as the engine's moves of its windows need, and ends when the last
 // window is closed. A window opens a real popup menu at the screen point packed into the
 // lParam of kOpenMenu, as a right click would; WM_CANCELMODE closes it.
@@ -15,6 +16,7 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"PopyoTestWindow";
 constexpr UINT kOpenMenu = WM_APP + 1;
+constexpr UINT_PTR kShowTimer = 1;
 
 // Runs the menu's own modal loop until an item is chosen or the menu is cancelled; the loop
 // keeps dispatching the messages of the process's other windows.
@@ -35,6 +37,11 @@ LRESULT CALLBACK TestWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) n
         OpenMenu(wnd, lParam);
         return 0;
     }
+    if (msg == WM_TIMER && wParam == kShowTimer) {
+        ::KillTimer(wnd, kShowTimer);
+        ::ShowWindow(wnd, SW_SHOWNOACTIVATE);
+        return 0;
+    }
     if (msg == WM_DESTROY) {
         auto* open = reinterpret_cast<int*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
         if (open != nullptr && --*open == 0) {
@@ -48,8 +55,10 @@ LRESULT CALLBACK TestWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) n
 bool OpenWindow(HINSTANCE instance, const std::wstring& arg, int& open) {
     const auto eq = arg.rfind(L'=');
     RECT r{};
-    if (eq == std::wstring::npos || std::swscanf(arg.c_str() + eq + 1, L"%ld,%ld,%ld,%ld", &r.left,
-                                                 &r.top, &r.right, &r.bottom) != 4) {
+    unsigned showAfter = 0;
+    if (eq == std::wstring::npos ||
+        std::swscanf(arg.c_str() + eq + 1, L"%ld,%ld,%ld,%ld+%u", &r.left, &r.top, &r.right,
+                     &r.bottom, &showAfter) < 4) {
         return false;
     }
     const std::wstring title = arg.substr(0, eq);
@@ -61,7 +70,11 @@ bool OpenWindow(HINSTANCE instance, const std::wstring& arg, int& open) {
     }
     ++open;
     ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&open));
-    ::ShowWindow(wnd, SW_SHOWNOACTIVATE);
+    if (showAfter > 0) {
+        ::SetTimer(wnd, kShowTimer, showAfter, nullptr);
+    } else {
+        ::ShowWindow(wnd, SW_SHOWNOACTIVATE);
+    }
     return true;
 }
 

@@ -566,9 +566,11 @@ std::wstring WindowArguments(const std::vector<ForeignWindows::Wanted>& wanted) 
     std::wstring args;
     for (const auto& want : wanted) {
         const RECT& r = want.rect;
-        args += L"\"" + want.title + L"=" + std::to_wstring(r.left) + L"," +
-                std::to_wstring(r.top) + L"," + std::to_wstring(r.right) + L"," +
-                std::to_wstring(r.bottom) + L"\" ";
+        args +=
+            L"\"" + want.title + L"=" + std::to_wstring(r.left) + L"," + std::to_wstring(r.top) +
+            L"," + std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom) +
+            (want.showAfter.count() > 0 ? L"+" + std::to_wstring(want.showAfter.count()) : L"") +
+            L"\" ";
     }
     return args;
 }

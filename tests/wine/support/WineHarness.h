@@ -184,6 +184,8 @@ class ForeignWindows {
     struct Wanted {
         std::wstring title;
         RECT rect;
+        // Created at once, shown only this much later.
+        milliseconds showAfter{0};
     };
 
     explicit ForeignWindows(const std::vector<Wanted>& wanted);
