@@ -9,6 +9,7 @@
 #include "frontends/tray/RulesFile.h"
 #include "frontends/tray/TrayCommandLine.h"
 #include "frontends/tray/TrayMenu.h"
+#include "frontends/tray/TrayTexts.h"
 
 namespace popyo::tray {
 namespace {
@@ -49,12 +50,30 @@ title = "電卓 - 1"
     EXPECT_EQ(parsed.config->hotkeys, hotkeys);
 }
 
+// The language under [tray]: the tray's own choice, and the engine's too.
+TEST(TrayRulesFile, TrayTableChoosesTheLanguage) {
+    struct Case {
+        const char* text;
+        std::int32_t language;
+    };
+    constexpr Case kCases[] = {{"", lnFollowWindows},
+                               {"[tray]\nlanguage = \"ja\"\n", lnJapanese},
+                               {"[tray]\nlanguage = \"EN\"\n", lnEnglish}};
+    for (const Case& c : kCases) {
+        const RulesParse parsed = ParseRulesFile(c.text);
+        ASSERT_TRUE(parsed.config.has_value()) << parsed.error.reason;
+        EXPECT_EQ(parsed.config->language, c.language);
+        EXPECT_EQ(parsed.config->engineOptions.back(), (OptionValue{opLanguage, c.language}));
+    }
+}
+
 // Left out, an option keeps the tray's own default; given, the file's value.
 TEST(TrayRulesFile, EngineTableSetsTheOptionsByName) {
     const std::vector<OptionValue> defaults = {{opSkipCloaked, 1},
                                                {opQuietOverFullscreen, 1},
                                                {opAlignVisibleFrame, 1},
-                                               {opSlideFrames, 3}};
+                                               {opSlideFrames, 3},
+                                               {opLanguage, lnFollowWindows}};
     EXPECT_EQ(TrayOptionDefaults(), defaults);
     const RulesParse parsed =
         ParseRulesFile("[engine]\nquiet_over_fullscreen = false\nslide_frames = 8\n");
@@ -62,7 +81,8 @@ TEST(TrayRulesFile, EngineTableSetsTheOptionsByName) {
     const std::vector<OptionValue> expected = {{opSkipCloaked, 1},
                                                {opQuietOverFullscreen, 0},
                                                {opAlignVisibleFrame, 1},
-                                               {opSlideFrames, 8}};
+                                               {opSlideFrames, 8},
+                                               {opLanguage, lnFollowWindows}};
     EXPECT_EQ(parsed.config->engineOptions, expected);
 }
 
@@ -116,6 +136,10 @@ const ErrorCase kErrorCases[] = {
     {"engine option not a boolean", "[engine]\nalign_visible_frame = 1\n", 2, 23,
      "'align_visible_frame' must be true or false"},
     {"engine not a table", "engine = true\n", 1, 10, "must be an [engine] table"},
+    {"the language in [engine]", "[engine]\nlanguage = 2\n", 2, 1, "unknown key 'language'"},
+    {"an unknown language", "[tray]\nlanguage = \"de\"\n", 2, 12,
+     "'language' must be \"en\" or \"ja\""},
+    {"unknown key in [tray]", "[tray]\nlang = \"ja\"\n", 2, 1, "unknown key 'lang' in [tray]"},
     {"frames out of range", "[engine]\nslide_frames = 9\n", 2, 16,
      "'slide_frames' must be a whole number from 1 to 8"},
     {"frames not a number", "[engine]\nslide_frames = true\n", 2, 16,
@@ -309,9 +333,43 @@ TEST(TrayMenu, LongTitlesAreCutBetweenCharacters) {
 }
 
 TEST(TrayMenu, TheTooltipCountsTheWindows) {
-    EXPECT_EQ(TooltipText(0), "PopyonnEngine: no windows tucked away");
-    EXPECT_EQ(TooltipText(1), "PopyonnEngine: 1 window tucked away");
-    EXPECT_EQ(TooltipText(3), "PopyonnEngine: 3 windows tucked away");
+    EXPECT_EQ(TooltipText(0, Language::English), "PopyonnEngine: no windows tucked away");
+    EXPECT_EQ(TooltipText(1, Language::English), "PopyonnEngine: 1 window tucked away");
+    EXPECT_EQ(TooltipText(3, Language::English), "PopyonnEngine: 3 windows tucked away");
+    EXPECT_EQ(TooltipText(3, Language::Japanese),
+              "PopyonnEngine: 3 個のウインドウをしまっています");
+}
+
+// The same menu in Japanese: every entry's words, the access keys kept, the hotkeys as they
+// are written in the rules file.
+TEST(TrayMenu, InJapanese) {
+    MenuState state;
+    state.language = Language::Japanese;
+    state.hotkeys = DefaultHotkeys();
+    const std::vector<MenuItem> menu = BuildTrayMenu({HeldWindow(1, "", edRight)}, state);
+    EXPECT_EQ(menu[0].text, "（無題）\t右");
+    EXPECT_EQ(menu[0].children[0].text, "出す(&P)");
+    EXPECT_EQ(menu[2].text, "アクティブなウインドウをしまう(&T)");
+    EXPECT_EQ(menu[2].children[0].text, "左(&L)\tCtrl+Alt+Shift+Left");
+    EXPECT_EQ(menu[3].text, "すべて元に戻す(&A)\tCtrl+Alt+Shift+Home");
+    EXPECT_EQ(menu[9].text, "終了(&X)");
+    EXPECT_EQ(ActionWords(HotkeyAction::TuckTop, Language::Japanese), "上端でしまう・元に戻す");
+}
+
+// Every text in both languages, and each placeholder of the English text in the Japanese one.
+TEST(TrayTexts, EveryTextHasBothLanguages) {
+    for (int i = 0; i < static_cast<int>(TrayText::Count); ++i) {
+        const TextPair text = TrayTextPair(static_cast<TrayText>(i));
+        EXPECT_FALSE(text.en.empty()) << i;
+        EXPECT_FALSE(text.ja.empty()) << i;
+        for (const std::string_view mark : {"{0}", "{1}"}) {
+            EXPECT_EQ(text.en.find(mark) == std::string_view::npos,
+                      text.ja.find(mark) == std::string_view::npos)
+                << i << " " << mark;
+        }
+    }
+    EXPECT_EQ(Say(TrayText::RulesNotOpened, Language::Japanese, {"a.toml", "x"}),
+              "ルールファイル a.toml を開けませんでした: x");
 }
 
 // ---- Holdings ----

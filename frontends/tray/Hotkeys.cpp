@@ -5,6 +5,8 @@
 #include <span>
 #include <vector>
 
+#include "frontends/tray/TrayTexts.h"
+
 namespace popyo::tray {
 namespace {
 
@@ -134,11 +136,14 @@ std::string_view ActionName(HotkeyAction action) {
     return kNames[static_cast<std::size_t>(action)];
 }
 
-std::string ActionWords(HotkeyAction action) {
+std::string ActionWords(HotkeyAction action, Language language) {
+    constexpr TrayText kEdges[] = {TrayText::EdgeLeft, TrayText::EdgeTop, TrayText::EdgeBottom,
+                                   TrayText::EdgeRight};
     if (action == HotkeyAction::ReleaseAll) {
-        return "release every window";
+        return Say(TrayText::HotkeyReleaseAll, language);
     }
-    return std::string("tuck or release at the ") + std::string(ActionName(action)) + " edge";
+    const std::string edge = Say(kEdges[static_cast<std::size_t>(action)], language);
+    return Say(TrayText::HotkeyTuckAt, language, {edge});
 }
 
 Edge ActionEdge(HotkeyAction action) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Language.h"
 #include "protocol/PopyoDef.h"
 
 namespace popyo::tray {
@@ -36,7 +37,7 @@ HotkeySet DefaultHotkeys();
 // The key of the action in the [hotkeys] table: "left" ... "release_all".
 std::string_view ActionName(HotkeyAction action);
 // What the action does, for notices: "tuck or release at the left edge".
-std::string ActionWords(HotkeyAction action);
+std::string ActionWords(HotkeyAction action, Language language);
 // The edge a tuck action works at; edNone for release-all.
 Edge ActionEdge(HotkeyAction action);
 

@@ -12,6 +12,7 @@
 #include "frontends/tray/TrayCommandLine.h"
 #include "frontends/tray/TrayFiles_win.h"
 #include "frontends/tray/TrayProcess_win.h"
+#include "frontends/tray/TrayTexts_win.h"
 #include "platform/Win32Util_win.h"
 
 namespace {
@@ -71,7 +72,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                 return RunTray(instance, *parsed.options);
         }
     } catch (const std::exception& e) {
-        ShowNoticeAndWait(L"PopyonnTray stopped: " + Widen(e.what()));
+        const Language language = ChooseLanguage(lnFollowWindows, ::GetUserDefaultUILanguage());
+        ShowNoticeAndWait(SayW(TrayText::Stopped, language, {Widen(e.what())}));
     }
     return 1;
 }

@@ -199,10 +199,25 @@ void ReadHotkeys(const toml::node& node, TrayConfig& config, Faults& faults) {
     BlameSharedKeys(config.hotkeys, given, faults);
 }
 
+void SetOption(TrayConfig& config, EngineOption id, std::int32_t value) {
+    for (OptionValue& given : config.engineOptions) {
+        if (given.id == id) {
+            given.value = value;
+        }
+    }
+}
+
+// The language is the tray's choice as much as the engine's: it stands under [tray].
+bool InEngineTable(const OptionInfo* option) {
+    return option != nullptr && option->id != opLanguage;
+}
+
 std::string OptionNames() {
     std::string names;
     for (const OptionInfo& o : kEngineOptions) {
-        names += (names.empty() ? "" : ", ") + std::string(o.name);
+        if (InEngineTable(&o)) {
+            names += (names.empty() ? "" : ", ") + std::string(o.name);
+        }
     }
     return names;
 }
@@ -237,18 +252,40 @@ void ReadEngine(const toml::node& node, TrayConfig& config, Faults& faults) {
     }
     for (const auto& [key, value] : *table) {
         const OptionInfo* option = FindOption(key.str());
-        if (option == nullptr) {
+        if (!InEngineTable(option)) {
             faults.Add(key.source(), std::string("unknown key '") + std::string(key.str()) +
                                          "' in [engine] (use " + OptionNames() + ")");
             continue;
         }
         if (const auto v = OptionValueAt(*option, value, faults)) {
-            for (OptionValue& given : config.engineOptions) {
-                if (given.id == option->id) {
-                    given.value = *v;
-                }
-            }
+            SetOption(config, option->id, *v);
         }
+    }
+}
+
+void ReadTray(const toml::node& node, TrayConfig& config, Faults& faults) {
+    const toml::table* table = node.as_table();
+    if (table == nullptr) {
+        faults.Add(node.source(), "'tray' must be a [tray] table");
+        return;
+    }
+    for (const auto& [key, value] : *table) {
+        if (key.str() != "language") {
+            faults.Add(key.source(), std::string("unknown key '") + std::string(key.str()) +
+                                         "' in [tray] (use language)");
+            continue;
+        }
+        const auto* text = value.as_string();
+        const std::string name = text != nullptr ? text->get() : std::string();
+        if (frontend::SameName(name, "en")) {
+            config.language = lnEnglish;
+        } else if (frontend::SameName(name, "ja")) {
+            config.language = lnJapanese;
+        } else {
+            faults.Add(value.source(), "'language' must be \"en\" or \"ja\"");
+            continue;
+        }
+        SetOption(config, opLanguage, config.language);
     }
 }
 
@@ -258,7 +295,8 @@ std::vector<OptionValue> TrayOptionDefaults() {
     return {{opSkipCloaked, 1},
             {opQuietOverFullscreen, 1},
             {opAlignVisibleFrame, 1},
-            {opSlideFrames, 3}};
+            {opSlideFrames, 3},
+            {opLanguage, lnFollowWindows}};
 }
 
 RulesParse ParseRulesFile(std::string_view text) {
@@ -278,9 +316,11 @@ RulesParse ParseRulesFile(std::string_view text) {
             ReadHotkeys(node, config, faults);
         } else if (key.str() == "engine") {
             ReadEngine(node, config, faults);
+        } else if (key.str() == "tray") {
+            ReadTray(node, config, faults);
         } else {
             faults.Add(key.source(), std::string("unknown key '") + std::string(key.str()) +
-                                         "' (use [hotkeys], [[window]] and [engine])");
+                                         "' (use [hotkeys], [[window]], [engine] and [tray])");
         }
     }
     if (faults.First()) {
@@ -335,6 +375,11 @@ std::string_view RulesTemplate() {
 # quiet_over_fullscreen = true
 # align_visible_frame = true
 # slide_frames = 3
+
+# The language of the tray and the engine, "en" or "ja"; left out, they speak as Windows does.
+#
+# [tray]
+# language = "en"
 )";
 }
 

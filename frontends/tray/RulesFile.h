@@ -9,6 +9,9 @@
 //
 //   [engine]
 //   quiet_over_fullscreen = false   # the engine's options, by name; left out: the tray's default
+//
+//   [tray]
+//   language = "ja"                 # "en" or "ja"; left out: as Windows speaks
 #pragma once
 
 #include <cstdint>
@@ -19,6 +22,7 @@
 
 #include "frontends/common/Rules.h"
 #include "frontends/tray/Hotkeys.h"
+#include "platform/Language.h"
 #include "protocol/PopyoDef.h"
 
 namespace popyo::tray {
@@ -37,8 +41,10 @@ std::vector<OptionValue> TrayOptionDefaults();
 struct TrayConfig {
     std::vector<frontend::Rule> rules;
     HotkeySet hotkeys = DefaultHotkeys();
-    // Sent to the engine after every attach and every reload.
+    // Sent to the engine after every attach and every reload; the language among them.
     std::vector<OptionValue> engineOptions = TrayOptionDefaults();
+    // The tray's and the engine's language: lnFollowWindows, lnEnglish or lnJapanese.
+    std::int32_t language = lnFollowWindows;
 };
 
 // Where the first fault of a file lies, counted from 1, and what it is.

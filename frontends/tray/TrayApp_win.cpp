@@ -8,6 +8,7 @@
 #include "frontends/tray/Notice_win.h"
 #include "frontends/tray/TrayMenu.h"
 #include "frontends/tray/TrayProcess_win.h"
+#include "frontends/tray/TrayTexts_win.h"
 #include "platform/Win32Util_win.h"
 #include "platform/WindowThunk_win.h"
 
@@ -69,6 +70,8 @@ class Guard {
 
 TrayApp::TrayApp(HINSTANCE instance, std::wstring rulesPath)
     : instance_(instance), exePath_(ExePath()), rulesPath_(std::move(rulesPath)) {
+    // Until the rules file says otherwise, the tray speaks as Windows does.
+    SetLanguage(lnFollowWindows);
     taskbarCreated_ = ::RegisterWindowMessageW(L"TaskbarCreated");
     RegisterTrayClass(instance);
     // A top-level window, never shown: FindWindow finds it, and the shell's
@@ -164,16 +167,14 @@ void TrayApp::OnEngineSignalled() {
 
 bool TrayApp::ConnectEngine(bool restart) {
     std::wstring why;
-    engine_ = TrayEngine::Connect(DirectoryOf(exePath_), wnd_, why);
+    engine_ = TrayEngine::Connect(DirectoryOf(exePath_), wnd_, language_, why);
     if (engine_) {
         // An engine keeps its options only while it runs: a new one starts bare.
         SendEngineOptions();
         return true;
     }
-    ShowNoticeAndWait((restart ? L"PopyonnEngine ended unexpectedly and could not be started "
-                                 L"again, so PopyonnTray ends too.\n\n"
-                               : L"PopyonnTray needs PopyonnEngine and could not reach it.\n\n") +
-                      why);
+    ShowNoticeAndWait(SayW(restart ? TrayText::EngineNotRestarted : TrayText::EngineUnreachable,
+                           language_, {why}));
     return false;
 }
 
@@ -374,10 +375,8 @@ void TrayApp::OnEngineEnded(DWORD exitCode) {
     }
     const ULONGLONG now = ::GetTickCount64();
     if (restartedAt_ != 0 && now - restartedAt_ < kRestartQuietMs) {
-        ShowNoticeAndWait(L"PopyonnEngine ended unexpectedly again (exit code " +
-                          ExitCodeText(exitCode) + L") soon after it was started again. " +
-                          std::to_wstring(putBack) +
-                          L" window(s) were put back where they stood. PopyonnTray ends.");
+        ShowNoticeAndWait(SayW(TrayText::EngineEndedAgain, language_,
+                               {ExitCodeText(exitCode), std::to_wstring(putBack)}));
         ::PostMessageW(wnd_, WM_CLOSE, 0, 0);
         return;
     }
@@ -386,10 +385,9 @@ void TrayApp::OnEngineEnded(DWORD exitCode) {
         ::PostMessageW(wnd_, WM_CLOSE, 0, 0);
         return;
     }
-    icon_->Balloon(L"PopyonnEngine was started again",
-                   L"It ended unexpectedly (exit code " + ExitCodeText(exitCode) + L"). " +
-                       std::to_wstring(putBack) +
-                       L" window(s) were put back where they stood; the rules take theirs again.");
+    icon_->Balloon(SayW(TrayText::RestartedTitle, language_),
+                   SayW(TrayText::RestartedText, language_,
+                        {ExitCodeText(exitCode), std::to_wstring(putBack)}));
 }
 
 void TrayApp::Shutdown() {
@@ -426,7 +424,7 @@ void TrayApp::OnIconEvent(UINT event, POINT anchor) {
 }
 
 void TrayApp::UpdateTooltip() {
-    icon_->SetTip(Widen(TooltipText(holdings_.All().size())));
+    icon_->SetTip(Widen(TooltipText(holdings_.All().size(), language_)));
 }
 
 }  // namespace popyo::tray

@@ -57,6 +57,8 @@ class TrayApp {
     void ApplyHotkeys(const HotkeySet& hotkeys, bool force);
     void ApplyRules(const std::vector<frontend::Rule>& rules);
     void SendEngineOptions();
+    // The rules file's choice of language, or Windows' own.
+    void SetLanguage(std::int32_t choice);
     void TakeRuleWindows();
     void LookAt(HWND wnd);
     void TakeByRule(const frontend::TopWindow& window);
@@ -90,6 +92,7 @@ class TrayApp {
     std::optional<TrayEngine> engine_;
     Holdings holdings_;
     TrayConfig config_;
+    Language language_ = Language::English;
     FileStamp rulesSeen_;
     FileStamp rulesLoaded_;
     static constexpr UINT_PTR kTickTimer = 1;

@@ -7,6 +7,7 @@
 #include "frontends/tray/MenuView_win.h"
 #include "frontends/tray/Notice_win.h"
 #include "frontends/tray/TrayApp_win.h"
+#include "frontends/tray/TrayTexts_win.h"
 
 namespace popyo::tray {
 namespace {
@@ -181,6 +182,7 @@ void TrayApp::ShowMenu(POINT at) {
     state.canTuck = target != nullptr;
     state.startWithWindows = StartsWithWindows(exePath_);
     state.hotkeys = config_.hotkeys;
+    state.language = language_;
     const std::uint32_t id = TrackTrayMenu(wnd_, BuildTrayMenu(holdings_.All(), state), at);
     // The ticks ran on while the menu was open: the choice is read against the windows the
     // menu showed, not against the list as it is now.
@@ -241,11 +243,11 @@ void TrayApp::ForgetGoneWindows() {
 void TrayApp::EditRules() {
     std::wstring why;
     if (!CreateFileWith(rulesPath_, RulesTemplate(), why)) {
-        ShowNotice(L"The rules file " + rulesPath_ + L" could not be written: " + why);
+        ShowNotice(SayW(TrayText::RulesNotWritten, language_, {rulesPath_, why}));
         return;
     }
     if (!OpenInEditor(rulesPath_, why)) {
-        ShowNotice(L"The rules file " + rulesPath_ + L" could not be opened: " + why);
+        ShowNotice(SayW(TrayText::RulesNotOpened, language_, {rulesPath_, why}));
     }
 }
 
@@ -254,9 +256,8 @@ void TrayApp::ToggleStartWithWindows() {
     std::wstring why;
     if (!SetStartWithWindows(exePath_, on, why)) {
         ShowNotice(
-            std::wstring(on ? L"PopyonnTray could not be set to start with Windows: "
-                            : L"PopyonnTray could not be kept from starting with Windows: ") +
-            why);
+            SayW(on ? TrayText::StartWithWindowsFailed : TrayText::StopStartWithWindowsFailed,
+                 language_, {why}));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "frontends/tray/TrayEngine_win.h"
 
 #include "frontends/tray/SystemText_win.h"
+#include "frontends/tray/TrayTexts_win.h"
 #include "protocol/PopyoDef.h"
 
 namespace popyo::tray {
@@ -13,7 +14,9 @@ constexpr DWORD kPollMs = 50;
 constexpr DWORD kMain = 1;
 
 // Starts the engine and waits for its window; nothing, with the reason, after 5 s.
-std::optional<EngineLink> StartEngine(const std::wstring& exeDir, std::wstring& why) {
+std::optional<EngineLink> StartEngine(const std::wstring& exeDir,
+                                      Language language,
+                                      std::wstring& why) {
     const std::wstring exe = exeDir + L"\\PopyonnEngine.exe";
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW startup{};
@@ -21,8 +24,7 @@ std::optional<EngineLink> StartEngine(const std::wstring& exeDir, std::wstring& 
     PROCESS_INFORMATION info{};
     if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           exeDir.c_str(), &startup, &info)) {
-        why = L"PopyonnEngine.exe could not be started from " + exeDir + L": " +
-              SystemText(::GetLastError());
+        why = SayW(TrayText::EngineNotStarted, language, {exeDir, SystemText(::GetLastError())});
         return std::nullopt;
     }
     ::CloseHandle(info.hThread);
@@ -36,11 +38,11 @@ std::optional<EngineLink> StartEngine(const std::wstring& exeDir, std::wstring& 
         if (::WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0) {
             DWORD code = 0;
             ::GetExitCodeProcess(process.Get(), &code);
-            why = L"PopyonnEngine.exe ended at once (exit code " + std::to_wstring(code) + L").";
+            why = SayW(TrayText::EngineEndedAtOnce, language, {std::to_wstring(code)});
             return std::nullopt;
         }
         if (::GetTickCount64() >= deadline) {
-            why = L"PopyonnEngine.exe opened no window within 5 seconds.";
+            why = SayW(TrayText::EngineNoWindow, language);
             return std::nullopt;
         }
         ::Sleep(kPollMs);
@@ -56,10 +58,11 @@ bool AttachedAs(const EngineLink& engine, Hwnd self) {
 
 std::optional<TrayEngine> TrayEngine::Connect(const std::wstring& exeDir,
                                               HWND self,
+                                              Language language,
                                               std::wstring& why) {
     std::optional<EngineLink> engine = EngineLink::TryFind();
     if (!engine) {
-        engine = StartEngine(exeDir, why);
+        engine = StartEngine(exeDir, language, why);
         if (!engine) {
             return std::nullopt;
         }
@@ -67,7 +70,7 @@ std::optional<TrayEngine> TrayEngine::Connect(const std::wstring& exeDir,
     UniqueHandle process(
         ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, engine->ProcessId()));
     if (!process) {
-        why = L"The engine's process cannot be watched: " + SystemText(::GetLastError());
+        why = SayW(TrayText::EngineNotWatched, language, {SystemText(::GetLastError())});
         return std::nullopt;
     }
     try {
@@ -79,7 +82,7 @@ std::optional<TrayEngine> TrayEngine::Connect(const std::wstring& exeDir,
             engine->Send(EM_ATTACH, me, 0);
         }
         if (!AttachedAs(*engine, me)) {
-            why = L"The engine did not take PopyonnTray as a front-end.";
+            why = SayW(TrayText::EngineRefused, language);
             return std::nullopt;
         }
     } catch (const frontend::Failure& e) {

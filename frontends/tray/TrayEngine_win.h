@@ -8,6 +8,7 @@
 #include <string>
 
 #include "frontends/common/EngineLink_win.h"
+#include "platform/Language.h"
 #include "platform/Win32Util_win.h"
 #include "protocol/PopyoDef.h"
 
@@ -20,6 +21,7 @@ class TrayEngine {
     // `why`, when that fails.
     static std::optional<TrayEngine> Connect(const std::wstring& exeDir,
                                              HWND self,
+                                             Language language,
                                              std::wstring& why);
 
     // The engine's exit code once its process has ended.

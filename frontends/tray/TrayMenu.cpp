@@ -1,13 +1,17 @@
 #include "frontends/tray/TrayMenu.h"
 
+#include "frontends/tray/TrayTexts.h"
+
 namespace popyo::tray {
 namespace {
 
 // Texts start as std::string rather than a literal: GCC 12 warns falsely (-Wrestrict) on a
 // literal followed by a temporary string.
 
-constexpr const char* kEdgeWords[] = {"", "left", "top", "bottom", "right"};
-constexpr const char* kTuckWords[] = {"", "&Left", "&Top", "&Bottom", "&Right"};
+constexpr TrayText kEdgeWords[] = {TrayText::EdgeLeft, TrayText::EdgeTop, TrayText::EdgeBottom,
+                                   TrayText::EdgeRight};
+constexpr TrayText kTuckWords[] = {TrayText::TuckLeft, TrayText::TuckTop, TrayText::TuckBottom,
+                                   TrayText::TuckRight};
 
 MenuItem Separator() {
     return {};
@@ -26,12 +30,14 @@ bool IsContinuationByte(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-MenuItem WindowEntry(const Held& held, std::size_t index) {
+MenuItem WindowEntry(const Held& held, std::size_t index, Language language) {
     const auto id = static_cast<std::uint32_t>(kCmdFirstWindow + 2 * index);
-    const char* edge = held.edge <= edRight ? kEdgeWords[held.edge] : "";
-    std::string label = MenuTitle(held.title.empty() ? "(untitled)" : held.title);
+    const std::string edge = IsEdge(held.edge) ? Say(kEdgeWords[held.edge - 1], language) : "";
+    std::string label =
+        MenuTitle(held.title.empty() ? Say(TrayText::Untitled, language) : held.title);
     MenuItem entry{0, label + "\t" + edge, true, false, {}};
-    entry.children = {Command(id, "&Pop"), Command(id + 1, "&Release")};
+    entry.children = {Command(id, Say(TrayText::Pop, language)),
+                      Command(id + 1, Say(TrayText::Release, language))};
     return entry;
 }
 
@@ -39,31 +45,34 @@ MenuItem WindowEntry(const Held& held, std::size_t index) {
 
 std::vector<MenuItem> BuildTrayMenu(const std::vector<Held>& held, const MenuState& state) {
     std::vector<MenuItem> menu;
+    const Language language = state.language;
     for (std::size_t i = 0; i < held.size(); ++i) {
-        menu.push_back(WindowEntry(held[i], i));
+        menu.push_back(WindowEntry(held[i], i, language));
     }
     if (held.empty()) {
-        menu.push_back(Command(0, "No window tucked away", false));
+        menu.push_back(Command(0, Say(TrayText::NoWindowTucked, language), false));
     }
     menu.push_back(Separator());
 
-    MenuItem tuck{0, "&Tuck the active window", state.canTuck, false, {}};
+    MenuItem tuck{0, Say(TrayText::TuckActive, language), state.canTuck, false, {}};
     for (std::uint32_t edge = edLeft; edge <= edRight; ++edge) {
         const auto& hotkey = state.hotkeys[edge - 1];
-        tuck.children.push_back(
-            Command(kCmdTuckLeft + edge - 1, WithHotkey(kTuckWords[edge], hotkey)));
+        tuck.children.push_back(Command(kCmdTuckLeft + edge - 1,
+                                        WithHotkey(Say(kTuckWords[edge - 1], language), hotkey)));
     }
     menu.push_back(std::move(tuck));
     const auto& releaseKey = state.hotkeys[static_cast<std::size_t>(HotkeyAction::ReleaseAll)];
-    menu.push_back(Command(kCmdReleaseAll, WithHotkey("Release &all", releaseKey), !held.empty()));
+    menu.push_back(Command(kCmdReleaseAll,
+                           WithHotkey(Say(TrayText::ReleaseAll, language), releaseKey),
+                           !held.empty()));
     menu.push_back(Separator());
-    menu.push_back(Command(kCmdSettings, "&Settings…"));
-    menu.push_back(Command(kCmdEditRules, "&Edit rules…"));
-    MenuItem startup = Command(kCmdStartWithWindows, "Start with &Windows");
+    menu.push_back(Command(kCmdSettings, Say(TrayText::Settings, language)));
+    menu.push_back(Command(kCmdEditRules, Say(TrayText::EditRules, language)));
+    MenuItem startup = Command(kCmdStartWithWindows, Say(TrayText::StartWithWindows, language));
     startup.checked = state.startWithWindows;
     menu.push_back(std::move(startup));
     menu.push_back(Separator());
-    menu.push_back(Command(kCmdExit, "E&xit"));
+    menu.push_back(Command(kCmdExit, Say(TrayText::Exit, language)));
     return menu;
 }
 
@@ -74,12 +83,11 @@ std::optional<WindowCommand> DecodeWindowCommand(std::uint32_t id, std::size_t h
     return WindowCommand{(id - kCmdFirstWindow) / 2, (id - kCmdFirstWindow) % 2 == 1};
 }
 
-std::string TooltipText(std::size_t held) {
-    if (held == 0) {
-        return "PopyonnEngine: no windows tucked away";
+std::string TooltipText(std::size_t held, Language language) {
+    if (held <= 1) {
+        return Say(held == 0 ? TrayText::TooltipNone : TrayText::TooltipOne, language);
     }
-    return std::string("PopyonnEngine: ") + std::to_string(held) +
-           (held == 1 ? " window" : " windows") + " tucked away";
+    return Say(TrayText::TooltipMany, language, {std::to_string(held)});
 }
 
 std::string MenuTitle(std::string_view title, std::size_t maxChars) {

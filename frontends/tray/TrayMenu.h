@@ -9,6 +9,7 @@
 
 #include "frontends/tray/Holdings.h"
 #include "frontends/tray/Hotkeys.h"
+#include "platform/Language.h"
 
 namespace popyo::tray {
 
@@ -39,6 +40,7 @@ struct MenuState {
     bool canTuck = false;  // a window was active before the menu opened
     bool startWithWindows = false;
     HotkeySet hotkeys;
+    Language language = Language::English;
 };
 
 std::vector<MenuItem> BuildTrayMenu(const std::vector<Held>& held, const MenuState& state);
@@ -51,7 +53,7 @@ struct WindowCommand {
 std::optional<WindowCommand> DecodeWindowCommand(std::uint32_t id, std::size_t heldCount);
 
 // "PopyonnEngine: 3 windows tucked away"
-std::string TooltipText(std::size_t held);
+std::string TooltipText(std::size_t held, Language language);
 
 // A title as a menu shows it: & doubled, cut after `maxChars` characters with "…".
 std::string MenuTitle(std::string_view title, std::size_t maxChars = 60);

@@ -3,25 +3,22 @@
 #include "frontends/common/TopWindows_win.h"
 #include "frontends/tray/Notice_win.h"
 #include "frontends/tray/TrayApp_win.h"
+#include "frontends/tray/TrayTexts_win.h"
 
 namespace popyo::tray {
 namespace {
 
 std::wstring HotkeysRefusedText(const std::vector<HotkeyAction>& refused,
                                 const HotkeySet& hotkeys,
-                                const std::wstring& rulesPath) {
-    std::wstring text =
-        L"Another program holds these hotkeys already, so they do nothing in "
-        L"PopyonnTray:\n";
+                                const std::wstring& rulesPath,
+                                Language language) {
+    std::wstring text = SayW(TrayText::HotkeysTaken, language);
     for (const HotkeyAction action : refused) {
         const auto& hotkey = hotkeys[static_cast<std::size_t>(action)];
-        text +=
-            L"\n    " + Widen(FormatHotkey(*hotkey)) + L"  (" + Widen(ActionWords(action)) + L")";
+        text += L"\n    " + Widen(FormatHotkey(*hotkey)) + L"  (" +
+                Widen(ActionWords(action, language)) + L")";
     }
-    return text +
-           L"\n\nThe other hotkeys work. Other keys can be chosen in the [hotkeys] table "
-           L"of " +
-           rulesPath;
+    return text + SayW(TrayText::HotkeysTakenEnd, language, {rulesPath});
 }
 
 frontend::Program ProgramFor(const std::vector<frontend::Rule>& rules) {
@@ -68,6 +65,7 @@ void TrayApp::LoadRules(bool atStart) {
             ApplyHotkeys(none.hotkeys, false);
             ApplyRules(none.rules);
             config_.engineOptions = none.engineOptions;
+            SetLanguage(none.language);
             SendEngineOptions();
         }
         return;
@@ -79,21 +77,26 @@ void TrayApp::LoadRules(bool atStart) {
     rulesSeen_ = rulesLoaded_ = stamp;
     RulesParse parsed = ParseRulesFile(*bytes);
     if (!parsed.config) {
-        ShowNotice(std::wstring(atStart ? L"The rules file has a fault, so PopyonnTray starts "
-                                          L"without its rules."
-                                        : L"The rules file has a fault, so its changes are not "
-                                          L"used: the rules in force stay.") +
-                   L"\n\n" + Widen(FormatRulesError(Narrow(FileNameOf(rulesPath_)), parsed.error)));
+        ShowNotice(
+            SayW(atStart ? TrayText::RulesFaultAtStart : TrayText::RulesFaultLater, language_) +
+            L"\n\n" + Widen(FormatRulesError(Narrow(FileNameOf(rulesPath_)), parsed.error)));
         return;
     }
     if (atStart) {
         config_ = std::move(*parsed.config);
+        SetLanguage(config_.language);
         return;
     }
+    SetLanguage(parsed.config->language);
     ApplyHotkeys(parsed.config->hotkeys, false);
     ApplyRules(parsed.config->rules);
     config_.engineOptions = parsed.config->engineOptions;
     SendEngineOptions();
+}
+
+void TrayApp::SetLanguage(std::int32_t choice) {
+    config_.language = choice;
+    language_ = ChooseLanguage(choice, ::GetUserDefaultUILanguage());
 }
 
 void TrayApp::SendEngineOptions() {
@@ -116,7 +119,7 @@ void TrayApp::ApplyHotkeys(const HotkeySet& hotkeys, bool force) {
     config_.hotkeys = hotkeys;
     const std::vector<HotkeyAction> refused = hotkeys_->Apply(hotkeys);
     if (!refused.empty()) {
-        ShowNotice(HotkeysRefusedText(refused, hotkeys, rulesPath_));
+        ShowNotice(HotkeysRefusedText(refused, hotkeys, rulesPath_, language_));
     }
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "frontends/tray/TrayMenu.h"
+#include "platform/Language.h"
 #include "protocol/PopyoDef.h"
 #include "tests/wine/support/WineHarness.h"
 
@@ -349,6 +350,18 @@ TEST_F(TrayRules, TheEngineTableReachesTheEngineAtStartAndAfterEverySave) {
         },
         kWithinASecond))
         << ::testing::PrintToString(Options());
+}
+
+// "ja" under [tray]: the tray's notices are Japanese, and it has the engine speak Japanese
+// too. (Its menu, built by the same table, is checked natively: Wine reads no menu items of
+// another process.)
+TEST_F(TrayRules, TheTraySpeaksJapaneseWhenTheRulesSaySo) {
+    WriteRules("[tray]\nlanguage = \"ja\"\n");
+    StartTray();
+    EXPECT_TRUE(PollUntil([&] { return Options().back() == lnJapanese; }, kWithinASecond));
+    WriteRules("[tray]\nlanguage = \"ja\"\n[[window]]\nedge = \"middle\"\n");
+    const std::wstring notice = TakeNotice();
+    EXPECT_NE(notice.find(L"ルールファイルに誤りがあるため"), std::wstring::npos) << notice;
 }
 
 // ---- Hotkeys and menu commands ----
