@@ -8,9 +8,11 @@
 //                                        COUNT sends of EM_GETSTATUS for WINDOW to the engine
 //                                        and of the same message to the window titled
 //                                        FLOOR, interleaved; median and p99 of each
-//   BenchClient slide EDGE WINDOW CYCLES registers WINDOW at EDGE, then pops and hides it
-//                                        CYCLES times; median and p99 of the intervals
-//                                        between its position changes while it slides
+//   BenchClient slide EDGE WINDOW CYCLES FRAMES KEY
+//                                        with FRAMES moves a tick, registers WINDOW at
+//                                        EDGE, then pops and hides it CYCLES times; median
+//                                        and p99 of the intervals between its position
+//                                        changes while it slides, as KEY_...
 //   BenchClient calls WINDOW             median time of each window-manager call an idle
 //                                        engine tick makes, WINDOW standing for a held one
 //   BenchClient traymessages KEY         how many messages the tray's window procedure has
@@ -281,7 +283,7 @@ bool RecordSlide(HWND engine, HWND wnd, Status until, std::vector<double>& inter
     return false;
 }
 
-int Slide(Edge edge, const std::string& title, int cycles) {
+int Slide(Edge edge, const std::string& title, int cycles, int frames, const std::string& key) {
     HWND engine = WaitForEngine();
     HWND wnd = WaitForWindow(title);
     if (engine == nullptr || wnd == nullptr) {
@@ -291,7 +293,9 @@ int Slide(Edge edge, const std::string& title, int cycles) {
     // The scheduler's default granularity would add its own steps to every poll.
     ::timeBeginPeriod(1);
     std::vector<double> intervals;
-    bool ok = Send(engine, popyo::EM_REGISTER, HandleParam(wnd), edge) &&
+    // Set whatever a front-end (the tray) chose before.
+    bool ok = Send(engine, popyo::EM_SETOPTION, popyo::opSlideFrames, frames) &&
+              Send(engine, popyo::EM_REGISTER, HandleParam(wnd), edge) &&
               RecordSlide(engine, wnd, popyo::rsHidden, intervals);
     for (int i = 0; ok && i < cycles; ++i) {
         ok = Send(engine, popyo::EM_POP, 0, edge) &&
@@ -303,7 +307,7 @@ int Slide(Edge edge, const std::string& title, int cycles) {
     if (!ok) {
         return 1;
     }
-    PrintSpread("slide_ms", intervals, 1e3);
+    PrintSpread(key, intervals, 1e3);
     return 0;
 }
 
@@ -392,7 +396,7 @@ int Usage() {
                  "usage: BenchClient wait TITLE...\n"
                  "       BenchClient register EDGE TAG COUNT\n"
                  "       BenchClient roundtrip COUNT FLOOR WINDOW\n"
-                 "       BenchClient slide EDGE WINDOW CYCLES\n"
+                 "       BenchClient slide EDGE WINDOW CYCLES FRAMES KEY\n"
                  "       BenchClient calls WINDOW\n"
                  "       BenchClient traymessages KEY\n");
     return 2;
@@ -420,10 +424,12 @@ int main(int argc, char** argv) {
         const auto count = ParseCount(args[1]);
         return count ? RoundTrip(*count, args[2], args[3]) : Usage();
     }
-    if (verb == "slide" && args.size() == 4) {
+    if (verb == "slide" && args.size() == 6) {
         const auto edge = ParseEdge(args[1]);
         const auto cycles = ParseCount(args[3]);
-        return edge && cycles ? Slide(*edge, args[2], *cycles) : Usage();
+        const auto frames = ParseCount(args[4]);
+        return edge && cycles && frames ? Slide(*edge, args[2], *cycles, *frames, args[5])
+                                        : Usage();
     }
     if (verb == "calls" && args.size() == 2) {
         return Calls(args[1]);
