@@ -20,6 +20,7 @@ TPoint SlideFrames::Place(TPoint from, TPoint to, int frame, int frames) {
 
 void SlideFrames::Start(std::int64_t tickMicros, int frames) {
     slides_.clear();
+    ++plan_;
     tickMicros_ = tickMicros;
     frames_ = std::max(frames, 1);
     shown_ = 0;

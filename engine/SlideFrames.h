@@ -33,7 +33,12 @@ class SlideFrames {
     // kept from plan to plan, so a tick allocates nothing once it has been through one.
     void Start(std::int64_t tickMicros, int frames);
     void Add(const FramedSlide& slide) { slides_.push_back(slide); }
-    void Clear() { slides_.clear(); }
+    void Clear() {
+        slides_.clear();
+        ++plan_;
+    }
+    // Changes whenever the frames are planned afresh or stopped.
+    std::uint64_t Plan() const { return plan_; }
     bool Active() const { return !slides_.empty(); }
     std::vector<FramedSlide>& Slides() { return slides_; }
 
@@ -51,6 +56,7 @@ class SlideFrames {
     std::int64_t tickMicros_ = 0;
     int frames_ = 1;
     int shown_ = 0;
+    std::uint64_t plan_ = 0;
 };
 
 }  // namespace popyo

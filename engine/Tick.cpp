@@ -133,7 +133,19 @@ void TformPopyonnEngine::Timer2Timer() {
             StopFrames();
             return;
         }
-        std::erase_if(frames_.Slides(), [&](FramedSlide& slide) { return !MoveFrame(slide, due); });
+        // Each move waits for the window's program, which lets other programs' messages in:
+        // one may stop the frames (a settings dialog opens, a front-end detaches).
+        const std::uint64_t plan = frames_.Plan();
+        for (std::size_t i = 0; i < frames_.Slides().size(); ++i) {
+            FramedSlide slide = frames_.Slides()[i];
+            const bool moved = MoveFrame(slide, due);
+            if (frames_.Plan() != plan) {
+                return;
+            }
+            frames_.Slides()[i] = slide;
+            frames_.Slides()[i].wnd = moved ? slide.wnd : 0;
+        }
+        std::erase_if(frames_.Slides(), [](const FramedSlide& slide) { return slide.wnd == 0; });
     }
     if (frames_.Shown(due)) {
         ArmTimer2(now);

@@ -652,7 +652,8 @@ class Rig {
     // exists. Several may be handled in one such wait.
     void OnWindowCall(const Call& call) {
         CheckCloakedLeftAlone(engine_, sim_, call);
-        if (inFrame_) {
+        // Only Timer2's own moves, not those of messages handled while it waits.
+        if (inFrame_ && depth_ == 0) {
             CheckFramesOnlySlide(engine_, call);
         }
         if (!hookOn_ || depth_ >= kMaxDepth || pending_.empty()) {

@@ -223,6 +223,36 @@ TEST_F(SlideFramesTest, WhatHappensBetweenTicksStopsTheFrames) {
     }
 }
 
+// A frame's move waits for the window's program, which lets other messages in. One that
+// opens the settings dialog stops the frames there: no other window gets the rest of them.
+// (The fuzzer found this; before, the frames went on over the list the dialog had emptied.)
+TEST_F(SlideFramesTest, AMessageInsideAFramesMoveCanStopTheFrames) {
+    SetFrames(3);
+    const Hwnd a = AddRegistered({100, 100, 500, 400}, edLeft);
+    const Hwnd b = AddRegistered({100, 500, 500, 800}, edLeft);
+    engine.Dispatch(EM_HIDE, a, 0);
+    engine.Dispatch(EM_HIDE, b, 0);
+    engine.Timer1Timer();
+    ASSERT_EQ(Slot(a).Status, rsHiding);
+    ASSERT_EQ(Slot(b).Status, rsHiding);
+    bool opened = false;
+    settingsDialogScript = [&](TForm2& dialog) {
+        opened = true;
+        dialog.cmdCancelClick();
+    };
+    const TRect bBefore = sim.RectOf(b);
+    sim.onCall = [&](const Call& call) {
+        if (call.kind == CallKind::SetWindowPos && call.wnd == a && !opened) {
+            engine.Dispatch(EM_SETTINGS, 0, 0);
+        }
+    };
+    sim.nowMicros += 17000;
+    engine.Timer2Timer();
+    sim.onCall = nullptr;
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(sim.RectOf(b), bBefore);
+}
+
 // The next tick steps from where the last tick put the window, not from where a frame took
 // it; but a window its user moved steps from where it now stands, as without frames.
 TEST_F(SlideFramesTest, TheNextTickStepsFromTheTicksPlace) {
