@@ -1,20 +1,14 @@
 #include "engine/EngineTexts.h"
 
-#include <array>
 #include <cstddef>
 
 namespace popyo {
 
 namespace {
 
-struct Row {
-    EngineText id;
-    TextPair text;
-};
-
 // In the order of EngineText. The English texts fit the controls the Japanese ones were
 // placed for, in the dialog's font, at any scale.
-constexpr Row kRows[] = {
+constexpr TextRow<EngineText> kRows[] = {
     {EngineText::ApplicationTitle, {"PopyonnEngine", "Qovポピョンと！Engine"}},
     {EngineText::SecondInstanceNotice,
      {"PopyonnEngine is already running.", "二重起動は出来ません。"}},
@@ -109,18 +103,7 @@ constexpr Row kRows[] = {
     {EngineText::CancelButton, {"Cancel", "キャンセル"}},
 };
 
-constexpr bool InOrder() {
-    if (std::size(kRows) != static_cast<std::size_t>(EngineText::Count)) {
-        return false;
-    }
-    for (std::size_t i = 0; i < std::size(kRows); ++i) {
-        if (static_cast<std::size_t>(kRows[i].id) != i) {
-            return false;
-        }
-    }
-    return true;
-}
-static_assert(InOrder(), "every text has its row, in order");
+static_assert(EveryTextInOrder(kRows), "every text has its row, in order");
 
 }  // namespace
 

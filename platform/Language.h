@@ -3,6 +3,7 @@
 // other.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -34,5 +35,27 @@ struct TextPair {
         return language == Language::Japanese ? ja : en;
     }
 };
+
+// One row of a program's text table, which lists its texts in the order of their ids.
+template <class Id>
+struct TextRow {
+    Id id;
+    TextPair text;
+};
+
+// True when the table has a row for every id below `Id::Count`, each at its id's place, so
+// that a text is found by its id alone.
+template <class Id, std::size_t N>
+constexpr bool EveryTextInOrder(const TextRow<Id> (&rows)[N]) {
+    if (N != static_cast<std::size_t>(Id::Count)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < N; ++i) {
+        if (static_cast<std::size_t>(rows[i].id) != i) {
+            return false;
+        }
+    }
+    return true;
+}
 
 }  // namespace popyo

@@ -1,20 +1,14 @@
 #include "frontends/tray/TrayTexts.h"
 
 #include <cstddef>
-#include <iterator>
 #include <string>
 
 namespace popyo::tray {
 namespace {
 
-struct Row {
-    TrayText id;
-    TextPair text;
-};
-
 // In the order of TrayText. Menu entries keep their access key: "&Pop" in English, "(&P)"
 // after the word in Japanese, as Japanese menus show it.
-constexpr Row kRows[] = {
+constexpr TextRow<TrayText> kRows[] = {
     {TrayText::NoWindowTucked, {"No window tucked away", "しまっているウインドウはありません"}},
     {TrayText::Untitled, {"(untitled)", "（無題）"}},
     {TrayText::EdgeLeft, {"left", "左"}},
@@ -104,18 +98,7 @@ constexpr Row kRows[] = {
       "ルールファイルに誤りがあるため、変更は使われず、今のルールのままです。"}},
 };
 
-constexpr bool InOrder() {
-    if (std::size(kRows) != static_cast<std::size_t>(TrayText::Count)) {
-        return false;
-    }
-    for (std::size_t i = 0; i < std::size(kRows); ++i) {
-        if (static_cast<std::size_t>(kRows[i].id) != i) {
-            return false;
-        }
-    }
-    return true;
-}
-static_assert(InOrder(), "every text has its row, in order");
+static_assert(EveryTextInOrder(kRows), "every text has its row, in order");
 
 template <class Values>
 std::string Fill(std::string text, const Values& values) {
