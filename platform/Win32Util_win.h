@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/Geometry.h"
 #include "platform/Monitors.h"
@@ -29,66 +30,47 @@ std::string Narrow(std::wstring_view utf16);
 // Each monitor's rectangle (EnumDisplayMonitors, GetMonitorInfo).
 MonitorList EnumerateMonitors();
 
-// Owner of a kernel handle (file, process, mutex); move-only.
-class UniqueHandle {
+// Owner of one Win32 resource, given back by `Release` when the owner ends; move-only. A
+// null value owns nothing.
+template <class T, auto Release>
+class UniqueOwner {
+  public:
+    UniqueOwner() = default;
+    explicit UniqueOwner(T value) : value_(value) {}
+    UniqueOwner(UniqueOwner&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
+    UniqueOwner& operator=(UniqueOwner&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            value_ = std::exchange(other.value_, nullptr);
+        }
+        return *this;
+    }
+    UniqueOwner(const UniqueOwner&) = delete;
+    UniqueOwner& operator=(const UniqueOwner&) = delete;
+    ~UniqueOwner() { Reset(); }
+
+    T Get() const { return value_; }
+    explicit operator bool() const { return value_ != nullptr; }
+    void Reset() {
+        if (value_ != nullptr) {
+            Release(value_);
+            value_ = nullptr;
+        }
+    }
+
+  private:
+    T value_ = nullptr;
+};
+
+// Owner of a kernel handle (file, process, mutex). Calls that open one answer null or
+// INVALID_HANDLE_VALUE when they fail: either owns nothing.
+class UniqueHandle : public UniqueOwner<HANDLE, &::CloseHandle> {
   public:
     UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-    UniqueHandle(UniqueHandle&& other) noexcept : h_(other.h_) { other.h_ = nullptr; }
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            h_ = other.h_;
-            other.h_ = nullptr;
-        }
-        return *this;
-    }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() { Reset(); }
-
-    HANDLE Get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-    void Reset() {
-        if (h_ != nullptr) {
-            ::CloseHandle(h_);
-            h_ = nullptr;
-        }
-    }
-
-  private:
-    HANDLE h_ = nullptr;
+    explicit UniqueHandle(HANDLE h) : UniqueOwner(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
 };
 
-// Owner of a loaded library; move-only.
-class UniqueModule {
-  public:
-    UniqueModule() = default;
-    explicit UniqueModule(HMODULE m) : m_(m) {}
-    UniqueModule(UniqueModule&& other) noexcept : m_(other.m_) { other.m_ = nullptr; }
-    UniqueModule& operator=(UniqueModule&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            m_ = other.m_;
-            other.m_ = nullptr;
-        }
-        return *this;
-    }
-    UniqueModule(const UniqueModule&) = delete;
-    UniqueModule& operator=(const UniqueModule&) = delete;
-    ~UniqueModule() { Reset(); }
-
-    HMODULE Get() const { return m_; }
-    explicit operator bool() const { return m_ != nullptr; }
-    void Reset() {
-        if (m_ != nullptr) {
-            ::FreeLibrary(m_);
-            m_ = nullptr;
-        }
-    }
-
-  private:
-    HMODULE m_ = nullptr;
-};
+// Owner of a loaded library.
+using UniqueModule = UniqueOwner<HMODULE, &::FreeLibrary>;
 
 }  // namespace popyo

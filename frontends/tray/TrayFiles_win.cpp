@@ -87,29 +87,15 @@ FolderWatch::FolderWatch(const std::wstring& folder) {
     constexpr DWORD kChanges =
         FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
     HANDLE handle = ::FindFirstChangeNotificationW(folder.c_str(), FALSE, kChanges);
-    handle_ = handle == INVALID_HANDLE_VALUE ? nullptr : handle;
-}
-
-FolderWatch& FolderWatch::operator=(FolderWatch&& other) noexcept {
-    if (this != &other) {
-        this->~FolderWatch();
-        handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-}
-
-FolderWatch::~FolderWatch() {
-    if (handle_ != nullptr) {
-        ::FindCloseChangeNotification(handle_);
-        handle_ = nullptr;
+    if (handle != INVALID_HANDLE_VALUE) {
+        handle_ = decltype(handle_)(handle);
     }
 }
 
 void FolderWatch::Rearm() {
     // A watch that cannot go on is dropped: the tray then finds saves by its slow scan.
-    if (handle_ != nullptr && !::FindNextChangeNotification(handle_)) {
-        ::FindCloseChangeNotification(handle_);
-        handle_ = nullptr;
+    if (handle_ && !::FindNextChangeNotification(handle_.Get())) {
+        handle_.Reset();
     }
 }
 

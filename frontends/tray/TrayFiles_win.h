@@ -5,7 +5,8 @@
 
 #include <optional>
 #include <string>
-#include <utility>
+
+#include "platform/Win32Util_win.h"
 
 namespace popyo::tray {
 
@@ -33,18 +34,13 @@ class FolderWatch {
   public:
     FolderWatch() = default;
     explicit FolderWatch(const std::wstring& folder);
-    FolderWatch(FolderWatch&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    FolderWatch& operator=(FolderWatch&& other) noexcept;
-    FolderWatch(const FolderWatch&) = delete;
-    FolderWatch& operator=(const FolderWatch&) = delete;
-    ~FolderWatch();
 
-    HANDLE Handle() const { return handle_; }
+    HANDLE Handle() const { return handle_.Get(); }
     // After each signal, for the next change.
     void Rearm();
 
   private:
-    HANDLE handle_ = nullptr;
+    UniqueOwner<HANDLE, &::FindCloseChangeNotification> handle_;
 };
 
 // Nothing when the file cannot be read now: missing, or held by an editor that saves it.
