@@ -44,6 +44,10 @@ EngineWindow::EngineWindow(HINSTANCE instance, TformPopyonnEngine& engine, Win32
     // start-up has checked for another engine.
     ::CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, 0, 0, kWidth, kHeight, nullptr,
                       nullptr, instance, this);
+    // The shell broadcasts this when it starts, also to an engine started elevated.
+    if (wnd_ != nullptr && taskbarCreated_ != 0) {
+        ::ChangeWindowMessageFilterEx(wnd_, taskbarCreated_, MSGFLT_ALLOW, nullptr);
+    }
 }
 
 EngineWindow::~EngineWindow() {
@@ -64,6 +68,10 @@ void EngineWindow::Attach(HWND wnd) {
 LRESULT EngineWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (IsEngineMessage(msg)) {
         return OnControlMessage(msg, wParam, lParam);
+    }
+    if (msg == taskbarCreated_ && msg != 0) {
+        RunAtEventBoundary(ws_, [this] { engine_.ShellRestarted(); });
+        return 0;
     }
     switch (msg) {
         case WM_CREATE:

@@ -36,6 +36,7 @@ class EngineWindow {
     Win32WindowSystem& ws_;
     ATOM class_ = 0;
     HWND wnd_ = nullptr;
+    const UINT taskbarCreated_ = ::RegisterWindowMessageW(L"TaskbarCreated");
 };
 
 }  // namespace popyo

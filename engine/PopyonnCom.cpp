@@ -10,7 +10,8 @@ constexpr int kMaxRetries = 100;
 
 // The order is fixed: attach, lower the lock timeout, force, restore the timeout, detach.
 // Only the foreground read back decides whether to try again; the other calls' results
-// are not looked at.
+// are not looked at. Sharing input with a thread that takes no messages would wait for it,
+// so with a hung program on either side the forcing runs without the attach.
 Hwnd ForceForeground(WindowSystem& ws, Hwnd target) {
     const Hwnd prev = ws.GetForegroundWindow();
     if (target == prev) {
@@ -18,7 +19,10 @@ Hwnd ForceForeground(WindowSystem& ws, Hwnd target) {
     }
     const std::uint32_t foreThread = ws.GetWindowThreadProcessId(prev);
     const std::uint32_t targetThread = ws.GetWindowThreadProcessId(target);
-    ws.AttachThreadInput(targetThread, foreThread, true);
+    const bool attach = !ws.IsHung(prev) && !ws.IsHung(target);
+    if (attach) {
+        ws.AttachThreadInput(targetThread, foreThread, true);
+    }
     const std::uint32_t saved = ws.GetForegroundLockTimeout();
     ws.SetForegroundLockTimeout(0);
 
@@ -29,7 +33,9 @@ Hwnd ForceForeground(WindowSystem& ws, Hwnd target) {
     }
 
     ws.SetForegroundLockTimeout(saved);
-    ws.AttachThreadInput(targetThread, foreThread, false);
+    if (attach) {
+        ws.AttachThreadInput(targetThread, foreThread, false);
+    }
     return prev;
 }
 

@@ -216,7 +216,7 @@ bool TformPopyonnEngine::RefreshDeskRectIfDue() {
 // them out onto it.
 void TformPopyonnEngine::ReadDeskRect() {
     deskAge_ = 0;
-    const auto read = ws_.GetWindowRect(DesktopWnd);
+    const auto read = ReadShellRect();
     ReadMonitors();
     TRect desk = read.value_or(Wide.DeskRect);
     if (SeveralMonitors()) {
@@ -228,6 +228,21 @@ void TformPopyonnEngine::ReadDeskRect() {
     }
     Wide.DeskRect = desk;
     deskEverRead_ = true;
+}
+
+// When the shell ends, its desktop window goes, and the handle names no window; when it
+// starts again, its desktop window is a new one. A handle that reads nothing is looked up
+// again, and while the shell is away the system's desktop window stands in.
+std::optional<TRect> TformPopyonnEngine::ReadShellRect() {
+    auto read = ws_.GetWindowRect(DesktopWnd);
+    if (!read || shellLost_) {
+        const Hwnd before = DesktopWnd;
+        FindShellWindows();
+        if (DesktopWnd != before || !read) {
+            read = ws_.GetWindowRect(DesktopWnd);
+        }
+    }
+    return read;
 }
 
 // A window whose monitor is gone belongs to the remaining monitor nearest to where that one
@@ -391,7 +406,7 @@ bool TformPopyonnEngine::FullScreenInFront(const TRect& monitor) {
 bool TformPopyonnEngine::WindowPass(TPoint cursor, bool buttonDown) {
     bool needsCompaction = false;
     // The desktop grew under windows hidden beyond its old edge: they show now, and slide
-    // to the new edge from this tick on.
+    // to the new edge from this tick on. Where it shrank, they wait beyond the new edge.
     const bool recheckHidden = std::exchange(hiddenMayShow_, false);
     underCursor_.reset();
     const int count = SlotCount();
@@ -403,8 +418,12 @@ bool TformPopyonnEngine::WindowPass(TPoint cursor, bool buttonDown) {
         if (Slot(i).Pinned || Slot(i).Status == rsMinimized) {
             continue;
         }
-        if (recheckHidden && Slot(i).Status == rsHidden && ShownOnDesktop(Slot(i).Rect)) {
-            Slot(i).Status = rsHiding;
+        if (recheckHidden && Slot(i).Status == rsHidden) {
+            if (ShownOnDesktop(Slot(i).Rect)) {
+                Slot(i).Status = rsHiding;
+            } else {
+                Slot(i).WaitJustBeyondEdge();
+            }
         }
         if (CursorCountsInside(i, cursor)) {
             Slot(i).MouseWasOut = false;

@@ -36,13 +36,7 @@ void TformPopyonnEngine::FormCreate() {
         ws_.AllowMessage(msg);
     }
 
-    DesktopWnd = ws_.FindWindowA("Progman", "Program Manager");
-    if (DesktopWnd == 0) {
-        // Without the shell's desktop window (other shells, Wine) the desktop rectangle
-        // would stay all zeros and every cursor position would read as an edge.
-        DesktopWnd = ws_.GetDesktopWindow();
-    }
-    TrayWnd = ws_.FindWindowA("Shell_TrayWnd", "");
+    FindShellWindows();
 
     RegWins.clear();
     Busy = false;
@@ -58,6 +52,27 @@ void TformPopyonnEngine::FormCreate() {
         SaveSettings();
     }
     Timer1.SetEnabled(true);
+}
+
+// Without the shell's desktop window (other shells, Wine, a shell that is starting again) the
+// desktop rectangle would stay all zeros and every cursor position would read as an edge: the
+// system's desktop window stands in. Answers whether the shell's own was found.
+bool TformPopyonnEngine::FindShellWindows() {
+    DesktopWnd = ws_.FindWindowA("Progman", "Program Manager");
+    const bool found = DesktopWnd != 0;
+    if (!found) {
+        DesktopWnd = ws_.GetDesktopWindow();
+    }
+    TrayWnd = ws_.FindWindowA("Shell_TrayWnd", "");
+    shellSeen_ = shellSeen_ || found;
+    shellLost_ = shellSeen_ && !found;
+    return found;
+}
+
+// The shell announces each start of its own (TaskbarCreated): its windows are new ones.
+void TformPopyonnEngine::ShellRestarted() {
+    FindShellWindows();
+    DesktopChanged();
 }
 
 // Every slot is released, the freed ones too; the list stays as it is.

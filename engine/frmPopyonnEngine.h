@@ -100,6 +100,8 @@ class TformPopyonnEngine {
     void Timer2Timer();
     // The display, a system setting or the DPI changed: the desktop may have a new size.
     void DesktopChanged();
+    // The shell has started again, and its desktop and taskbar windows are new ones.
+    void ShellRestarted();
     // A push pops a window of the monitor it was made on; a request pops any of the edge.
     void PopEdge(std::uint8_t edge, const TRect* monitor = nullptr);
     void BeginShowing(int index);
@@ -179,6 +181,8 @@ class TformPopyonnEngine {
     // Steps of the tick.
     bool RefreshDeskRectIfDue();
     void ReadDeskRect();
+    std::optional<TRect> ReadShellRect();
+    bool FindShellWindows();
     bool AnySliding() const;
     void ActivationPass(bool buttonDown);
     std::uint8_t EdgeUnderCursor(TPoint cursor, TRect& monitor) const;
@@ -222,6 +226,10 @@ class TformPopyonnEngine {
     std::int32_t displayChangeTicks_ = 0;
     // The desktop rectangle changed: hidden windows it now shows must hide again.
     bool hiddenMayShow_ = false;
+    // The shell's desktop window was found once, and is gone now: it is looked for again at
+    // each reading of the desktop until the shell is back.
+    bool shellSeen_ = false;
+    bool shellLost_ = false;
     // Looked up at most once a tick, and only when a window that is out has the cursor
     // outside it.
     std::optional<WindowUnderCursor> underCursor_;

@@ -451,6 +451,36 @@ void Tregwin::ComeIntoLineWithMonitor() {
     ws_->SetWindowPos(Wnd, 0, to.X, to.Y, kSwpNoSize | kSwpNoZOrder | kSwpNoActivate);
 }
 
+// A tucked-away window waits just beyond its edge, where a hide leaves it. When the desktop
+// or the monitors change, one left farther out (beyond a monitor that went away) moves in to
+// that place, so that a pop shows it at its first step rather than after a slide through
+// nothing. A window that lies nearer, or on the other side, stays where it is.
+void Tregwin::WaitJustBeyondEdge() {
+    const TRect sides = Inward(Bounds(), FrameInsets()).Sides;
+    TPoint to{Rect.Left, Rect.Top};
+    switch (Edge) {
+        case edLeft:
+            to.X = std::max(Rect.Left, Sub(sides.Left, Width(Rect)));
+            break;
+        case edTop:
+            to.Y = std::max(Rect.Top, Sub(sides.Top, Height(Rect)));
+            break;
+        case edBottom:
+            to.Y = std::min(Rect.Top, sides.Bottom);
+            break;
+        case edRight:
+            to.X = std::min(Rect.Left, sides.Right);
+            break;
+        default:
+            return;
+    }
+    if (to == TPoint{Rect.Left, Rect.Top}) {
+        return;
+    }
+    Rect = {to.X, to.Y, Add(to.X, Width(Rect)), Add(to.Y, Height(Rect))};
+    ws_->SetWindowPos(Wnd, 0, to.X, to.Y, kSwpNoSize | kSwpNoZOrder | kSwpNoActivate);
+}
+
 void Tregwin::FreeSlot() {
     Wnd = 0;
     Edge = edNone;

@@ -38,6 +38,7 @@ class Tregwin {
     popyo::Edge Validate();
     bool ContainsPoint(TPoint p) const;
     void ComeIntoLineWithMonitor();
+    void WaitJustBeyondEdge();
     void Pin();
     void Unpin();
 

@@ -332,7 +332,9 @@ void CheckMonitorPlaces(const TformPopyonnEngine& engine,
         return;
     }
     for (const auto& slot : engine.RegWins) {
-        if (slot->Wnd == 0 || slot->Pinned || !sim.Exists(slot->Wnd)) {
+        // A sleeping program's window stands where it stood until it wakes.
+        if (slot->Wnd == 0 || slot->Pinned || !sim.Exists(slot->Wnd) ||
+            sim.Window(slot->Wnd).hung) {
             continue;
         }
         const auto was = std::find_if(before.begin(), before.end(),

@@ -77,6 +77,7 @@ enum class WindowOp : std::uint8_t {
     Resize,
     Create,
     FillMonitor,
+    Sleep,
     Count
 };
 
@@ -455,6 +456,14 @@ class Rig {
                 win.style = kWsPopup | kWsVisible;
                 break;
             }
+            case WindowOp::Sleep:
+                // Its program stops taking messages, or wakes and takes what queued.
+                if (win.hung) {
+                    sim_.Wake(w);
+                } else {
+                    sim_.Hang(w);
+                }
+                break;
             case WindowOp::Create:
             case WindowOp::Count:
                 break;
@@ -694,6 +703,10 @@ class Rig {
     // every window it held back where release puts it.
     void DeliverFromOutside(const Message& m) {
         const bool closes = m.msg == EM_DETACH && engine_.IndexOfFrontEnd(m.wParam) >= 0;
+        // What a close leaves for a sleeping program is judged at the final close.
+        if (closes) {
+            WakeAll();
+        }
         const std::vector<HeldWindow> held =
             closes ? HeldWindows(engine_, sim_) : std::vector<HeldWindow>{};
         const int reentriesBefore = reentries_;
@@ -800,12 +813,34 @@ class Rig {
     void AfterEvent() {
         CheckState("between events");
         CheckBetweenEvents(engine_, sim_);
+        if (sim_.blockedCalls != 0) {
+            Violation("a call waited for a program that takes no messages");
+        }
+    }
+
+    void WakeAll() {
+        HookOff off(hookOn_);
+        for (const Hwnd w : windows_) {
+            if (sim_.Exists(w) && sim_.Window(w).hung) {
+                sim_.Wake(w);
+            }
+        }
     }
 
     // The close the user or the system ends the engine with; no front-end is heard from
     // meanwhile, so the outcome is release's alone.
     void Finish() {
         hookOn_ = false;
+        // Programs asleep at the close take its moves home when they wake. Only a minimized
+        // window is woken first: whether its restore maximizes it, which its release reads,
+        // only its program can tell.
+        std::vector<Hwnd> sleepers;
+        for (const Hwnd w : windows_) {
+            if (sim_.Exists(w) && sim_.Window(w).hung) {
+                sleepers.push_back(w);
+            }
+        }
+        WakeAll();
         if (quietEnd_) {
             Trace("quiet: hide every window");
             // Back on the desktop of every window: none waits for it any more.
@@ -816,9 +851,18 @@ class Rig {
             }
             CheckSlidesEnd(engine_, sim_, Screen());
         }
+        for (const Hwnd w : sleepers) {
+            if ((sim_.Window(w).style & kWsMinimize) == 0) {
+                sim_.Hang(w);
+            }
+        }
         const std::vector<HeldWindow> held = HeldWindows(engine_, sim_);
-        Trace("close with %zu windows held", held.size());
+        Trace("close with %zu windows held, %zu asleep", held.size(), sleepers.size());
         engine_.Close();
+        if (sim_.blockedCalls != 0) {
+            Violation("the close waited for a program that takes no messages");
+        }
+        WakeAll();
         CheckReleased(sim_, Screen(), held, "close", onScreen_);
         if (engine_.Running() || sim_.timerEnabled) {
             Violation("the engine runs on after its close");

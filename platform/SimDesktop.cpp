@@ -211,7 +211,52 @@ void SimDesktop::SetWindowPos(Hwnd wnd,
                               std::int32_t x,
                               std::int32_t y,
                               std::uint32_t flags) {
-    Record({CallKind::SetWindowPos, wnd, insertAfter, x, y, flags});
+    const Call call{CallKind::SetWindowPos, wnd, insertAfter, x, y, flags};
+    Record(call);
+    if (!QueuedWhileHung(call)) {
+        ApplySetWindowPos(call);
+    }
+}
+
+// A hung window's program takes nothing until it wakes: moves and show states wait in its
+// queue, in the order they came, and its rectangle and style read as they were.
+bool SimDesktop::QueuedWhileHung(const Call& call) {
+    SimWindow* w = Find(call.wnd);
+    if (w == nullptr || !w->hung) {
+        return false;
+    }
+    w->queued.push_back(call);
+    return true;
+}
+
+void SimDesktop::Hang(Hwnd wnd) {
+    windows_.At(wnd).hung = true;
+}
+
+void SimDesktop::Wake(Hwnd wnd) {
+    SimWindow& w = windows_.At(wnd);
+    w.hung = false;
+    const std::vector<Call> queued = std::exchange(w.queued, {});
+    for (const Call& call : queued) {
+        if (call.kind == CallKind::SetWindowPos) {
+            ApplySetWindowPos(call);
+        } else {
+            ApplyShowWindow(call.wnd, call.x);
+        }
+    }
+}
+
+bool SimDesktop::IsHung(Hwnd wnd) {
+    const SimWindow* w = Find(wnd);
+    return w != nullptr && w->hung;
+}
+
+bool SimDesktop::ThreadHung(std::uint32_t thread) const {
+    return windows_.FindIf([&](const SimWindow& w) { return w.hung && w.thread == thread; }) != 0;
+}
+
+void SimDesktop::ApplySetWindowPos(const Call& call) {
+    const auto [kind, wnd, insertAfter, x, y, flags] = call;
     SimWindow* w = Find(wnd);
     if (w == nullptr || wnd == desktop_) {
         return;
@@ -232,7 +277,14 @@ void SimDesktop::SetWindowPos(Hwnd wnd,
 }
 
 void SimDesktop::ShowWindow(Hwnd wnd, std::int32_t cmdShow) {
-    Record({CallKind::ShowWindow, wnd, 0, cmdShow});
+    const Call call{CallKind::ShowWindow, wnd, 0, cmdShow};
+    Record(call);
+    if (!QueuedWhileHung(call)) {
+        ApplyShowWindow(wnd, cmdShow);
+    }
+}
+
+void SimDesktop::ApplyShowWindow(Hwnd wnd, std::int32_t cmdShow) {
     SimWindow* w = Find(wnd);
     if (w == nullptr) {
         return;
@@ -358,6 +410,10 @@ std::uint32_t SimDesktop::GetWindowThreadProcessId(Hwnd wnd) {
 void SimDesktop::AttachThreadInput(std::uint32_t attach, std::uint32_t attachTo, bool on) {
     Record({CallKind::AttachThreadInput, 0, 0, static_cast<std::int32_t>(attach),
             static_cast<std::int32_t>(attachTo), on ? 1u : 0u});
+    // Sharing input with a thread that takes no messages waits for it.
+    if (ThreadHung(attach) || ThreadHung(attachTo)) {
+        ++blockedCalls;
+    }
     if (on) {
         attachedInputs.insert({attach, attachTo});
     } else if (auto it = attachedInputs.find({attach, attachTo}); it != attachedInputs.end()) {

@@ -71,6 +71,9 @@ struct SimWindow {
     // DWM's invisible resize borders, inside the rectangle on each side; nullopt where DWM
     // answers nothing, as under Wine.
     std::optional<TRect> frameInsets;
+    // Its program takes no message: moves and show states queue until it wakes.
+    bool hung = false;
+    std::vector<Call> queued;
 };
 
 // The windows by handle. Handles are minted from a counter, four apart as on Windows, so a
@@ -125,6 +128,9 @@ class SimDesktop final : public WindowSystem {
     void Maximize(Hwnd wnd);
     void SetVisible(Hwnd wnd, bool visible);
     void MoveTo(Hwnd wnd, std::int32_t left, std::int32_t top);
+    // The window's program stops taking messages, and takes what queued when it wakes.
+    void Hang(Hwnd wnd);
+    void Wake(Hwnd wnd);
     // Puts the window above every other of its band, as activating it would.
     void Raise(Hwnd wnd);
     bool Exists(Hwnd wnd) const { return windows_.Find(wnd) != nullptr; }
@@ -198,6 +204,9 @@ class SimDesktop final : public WindowSystem {
                       std::int32_t y,
                       std::uint32_t flags) override;
     void ShowWindow(Hwnd wnd, std::int32_t cmdShow) override;
+    // Not recorded: it reads what the window layer already knows, and makes no call that
+    // the engine's call counts weigh.
+    bool IsHung(Hwnd wnd) override;
     Hwnd WindowFromPoint(TPoint p) override;
     Hwnd GetAncestor(Hwnd wnd, std::uint32_t flags) override;
     Hwnd GetWindow(Hwnd wnd, std::uint32_t cmd) override;
@@ -234,12 +243,19 @@ class SimDesktop final : public WindowSystem {
     std::optional<std::string> ReadWholeFile(const std::string& path) override;
     bool ReplaceFileContent(const std::string& path, std::string_view content) override;
 
+    // Calls that would have waited for a hung program: an input attach to its thread.
+    int blockedCalls = 0;
+
     // Attached thread pairs (attach, attachTo) that have not been detached again.
     std::multiset<std::pair<std::uint32_t, std::uint32_t>> attachedInputs;
 
   private:
     void Record(Call call);
     SimWindow* Find(Hwnd wnd);
+    bool QueuedWhileHung(const Call& call);
+    void ApplySetWindowPos(const Call& call);
+    void ApplyShowWindow(Hwnd wnd, std::int32_t cmdShow);
+    bool ThreadHung(std::uint32_t thread) const;
 
     SimWindowTable windows_;
     Hwnd desktop_;

@@ -40,11 +40,15 @@ void Win32WindowSystem::SetWindowPos(Hwnd wnd,
                                      std::int32_t x,
                                      std::int32_t y,
                                      std::uint32_t flags) {
-    ::SetWindowPos(ToHwnd(wnd), ToHwnd(insertAfter), x, y, 0, 0, flags);
+    foreign_.SetPos(ToHwnd(wnd), ToHwnd(insertAfter), x, y, flags);
 }
 
 void Win32WindowSystem::ShowWindow(Hwnd wnd, std::int32_t cmdShow) {
-    ::ShowWindow(ToHwnd(wnd), cmdShow);
+    foreign_.Show(ToHwnd(wnd), cmdShow);
+}
+
+bool Win32WindowSystem::IsHung(Hwnd wnd) {
+    return foreign_.IsHung(ToHwnd(wnd));
 }
 
 Hwnd Win32WindowSystem::WindowFromPoint(TPoint p) {

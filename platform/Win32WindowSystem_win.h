@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "platform/ForeignWindows_win.h"
 #include "platform/Win32Util_win.h"
 #include "platform/WindowSystem.h"
 
@@ -40,6 +41,7 @@ class Win32WindowSystem final : public WindowSystem {
                       std::int32_t y,
                       std::uint32_t flags) override;
     void ShowWindow(Hwnd wnd, std::int32_t cmdShow) override;
+    bool IsHung(Hwnd wnd) override;
     Hwnd WindowFromPoint(TPoint p) override;
     Hwnd GetAncestor(Hwnd wnd, std::uint32_t flags) override;
     Hwnd GetWindow(Hwnd wnd, std::uint32_t cmd) override;
@@ -89,6 +91,7 @@ class Win32WindowSystem final : public WindowSystem {
     DwmGetWindowAttributeFn Dwm();
 
     HWND engineWnd_ = nullptr;
+    ForeignWindows foreign_;
     std::wstring applicationTitle_ = kApplicationTitle;
     UniqueModule dwmapi_;
     DwmGetWindowAttributeFn dwmGetWindowAttribute_ = nullptr;

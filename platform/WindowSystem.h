@@ -75,13 +75,19 @@ class WindowSystem {
     virtual std::optional<TRect> GetWindowRect(Hwnd wnd) = 0;
     // 0 for a window that no longer exists.
     virtual std::uint32_t GetWindowLongA(Hwnd wnd, std::int32_t index) = 0;
-    // Moves without resizing (the size arguments are always 0).
+    // Moves without resizing (the size arguments are always 0). Neither this nor ShowWindow
+    // waits for a program that has stopped taking messages: the call is queued to the
+    // window's thread and lands when it wakes, while the window's rectangle and style still
+    // read as they were. A responsive program has taken the call when it returns.
     virtual void SetWindowPos(Hwnd wnd,
                               Hwnd insertAfter,
                               std::int32_t x,
                               std::int32_t y,
                               std::uint32_t flags) = 0;
     virtual void ShowWindow(Hwnd wnd, std::int32_t cmdShow) = 0;
+    // The window's program has stopped taking messages (IsHungAppWindow, or a queued call it
+    // has not taken). A call that would wait for its thread is skipped.
+    virtual bool IsHung(Hwnd wnd) = 0;
     // The window under the point, 0 for none.
     virtual Hwnd WindowFromPoint(TPoint p) = 0;
     // GA_ROOT: the top-level window a window belongs to.

@@ -318,6 +318,64 @@ TEST(MonitorRemoved, WindowsMoveToTheNearestMonitorLeft) {
     }
 }
 
+// Tucked away beyond a side of B, a window is far beyond A's once B goes. It waits just
+// beyond A's side instead, and a push there brings it out at once, not after a slide through
+// nothing.
+TEST(MonitorRemoved, TuckedWindowsWaitJustBeyondTheNewEdge) {
+    const TRect a{0, 0, 1920, 1080};
+    struct Case {
+        const char* name;
+        TRect b;
+        Edge edge;
+        TRect window;
+        TRect tucked;  // on A and B
+        TRect waits;   // on A alone
+        TPoint push;
+    };
+    const Case kCases[] = {
+        {"B right of A",
+         {1920, 0, 4480, 1440},
+         edRight,
+         {3500, 300, 3800, 600},
+         {4480, 300, 4780, 600},
+         {1920, 300, 2220, 600},
+         {1919, 450}},
+        {"B below A",
+         {0, 1080, 1920, 2160},
+         edBottom,
+         {500, 1500, 800, 1800},
+         {500, 2160, 800, 2460},
+         {500, 1080, 800, 1380},
+         {650, 1079}},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        EngineRig rig;
+        rig.sim.SetMonitors({a, c.b});
+        rig.engine.OffTime = 0;
+        rig.sim.cursor = {900, 500};
+        rig.Tick();
+        const Hwnd w = rig.AddRegistered(c.window, c.edge);
+        for (int i = 0; i < 40 && rig.Slot(w).Status != rsHidden; ++i) {
+            rig.Tick();
+        }
+        ASSERT_EQ(rig.sim.RectOf(w), c.tucked);
+
+        rig.sim.SetMonitors({a});
+        rig.engine.DesktopChanged();
+        rig.Tick();
+        EXPECT_EQ(rig.sim.RectOf(w), c.waits);
+        EXPECT_EQ(rig.Slot(w).Status, rsHidden);
+
+        rig.sim.cursor = c.push;
+        for (int i = 0; i < 40 && rig.Slot(w).Status == rsHidden; ++i) {
+            rig.Tick();
+        }
+        rig.Tick();
+        EXPECT_TRUE(Intersects(rig.sim.RectOf(w), a)) << "the first step shows nothing";
+    }
+}
+
 // Found on Wine: without the shell, the engine's desktop window is the system's, which Wine
 // makes as large as the primary monitor alone. The box shrank to A; the window on B read as
 // hidden where it stood, and a push brought it out onto A. The box is at least the monitors'

@@ -177,7 +177,7 @@ TEST(LeaveTest, LooksUpTheWindowUnderTheCursorOnlyForWindowsThatAreOut) {
 }
 
 // After the desktop changes size, a tucked-away window that it now shows slides to the new
-// edge; one that stays beyond the edge stays where it is.
+// edge; one left farther beyond the edge waits just beyond it.
 TEST(DesktopChange, HiddenWindowsThatNowShowHideAgain) {
     struct Case {
         const char* name;
@@ -193,7 +193,8 @@ TEST(DesktopChange, HiddenWindowsThatNowShowHideAgain) {
         {"taller, bottom edge", edBottom, {400, 1080, 700, 1280}, {0, 0, 1920, 1440}, true, 1440},
         {"grown left", edLeft, {-300, 300, 0, 500}, {-1920, 0, 1920, 1080}, true, -2220},
         {"grown up", edTop, {400, -200, 700, 0}, {0, -1080, 1920, 1080}, true, -1280},
-        {"narrower", edRight, {1920, 300, 2220, 500}, {0, 0, 1600, 1080}, true, 1920},
+        // Left beyond the old edge it would slide through nothing at its next pop.
+        {"narrower", edRight, {1920, 300, 2220, 500}, {0, 0, 1600, 1080}, true, 1600},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -244,6 +245,31 @@ TEST(DesktopChange, ReleaseNeverPutsAWindowWhereNothingShowsIt) {
         EXPECT_EQ(rig.sim.LeftOf(w), c.back.X);
         EXPECT_EQ(rig.sim.TopOf(w), c.back.Y);
         EXPECT_EQ(Width(rig.sim.RectOf(w)), Width(c.home));
+    }
+}
+
+// The shell ends and starts again (a crash, an update): its desktop window is a new one, here
+// with its left side at 200. Told by the shell's announcement, or at its next reading of the
+// desktop, the engine reads the new one, and a push at the new left side pops.
+TEST(DesktopChange, ARestartedShellIsReadAgain) {
+    constexpr TRect kNewDesk{200, 0, 2120, 1080};
+    for (const bool announced : {true, false}) {
+        SCOPED_TRACE(announced ? "announced" : "found at the next reading");
+        EngineRig rig(true);
+        const Hwnd w = rig.AddHidden({-300, 300, 0, 500}, edLeft);
+        rig.Tick();
+        rig.sim.Destroy(rig.engine.DesktopWnd);
+        rig.Tick(20);
+        EXPECT_EQ(rig.engine.Wide.DeskRect, (TRect{0, 0, 1920, 1080})) << "the stand-in";
+        rig.sim.AddWindow(kNewDesk, "Progman", "Program Manager");
+        if (announced) {
+            rig.engine.ShellRestarted();
+        }
+        rig.Tick(announced ? 1 : 20);
+        ASSERT_EQ(rig.engine.Wide.DeskRect, kNewDesk);
+        rig.sim.cursor = {200, 400};
+        ASSERT_TRUE(TickUntil(rig, w, rsShown));
+        EXPECT_TRUE(Intersects(rig.sim.RectOf(w), kNewDesk));
     }
 }
 

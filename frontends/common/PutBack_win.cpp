@@ -2,6 +2,7 @@
 
 #include "frontends/common/Rescue.h"
 #include "frontends/common/TopWindows_win.h"
+#include "platform/ForeignWindows_win.h"
 
 namespace popyo::frontend {
 
@@ -32,22 +33,24 @@ bool StandsAtHome(const Taken& t) {
            r.top == home.Y && (!t.maximized || ::IsZoomed(t.wnd));
 }
 
-void PutBack(const Taken& t) {
+// A program that sleeps takes the three calls, in order, when it wakes.
+void PutBack(ForeignWindows& windows, const Taken& t) {
     if (::IsIconic(t.wnd)) {
-        ::ShowWindow(t.wnd, SW_RESTORE);
+        windows.Show(t.wnd, SW_RESTORE);
     }
     const TPoint home = Home(t);
-    ::SetWindowPos(t.wnd, HWND_NOTOPMOST, home.X, home.Y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    windows.SetPos(t.wnd, HWND_NOTOPMOST, home.X, home.Y, SWP_NOSIZE | SWP_NOACTIVATE);
     if (t.maximized && !::IsZoomed(t.wnd)) {
-        ::ShowWindow(t.wnd, SW_SHOWMAXIMIZED);
+        windows.Show(t.wnd, SW_SHOWMAXIMIZED);
     }
 }
 
 int PutBackAll(const std::vector<Taken>& taken) {
+    ForeignWindows windows;
     int putBack = 0;
     for (const Taken& t : taken) {
         if (::IsWindow(t.wnd) && !StandsAtHome(t)) {
-            PutBack(t);
+            PutBack(windows, t);
             ++putBack;
         }
     }

@@ -23,7 +23,6 @@ Taken TakeNote(HWND wnd);
 
 // Where the engine's release would have put the window: nothing to do.
 bool StandsAtHome(const Taken& taken);
-void PutBack(const Taken& taken);
 
 // Puts back every window that still exists and is not at home; answers how many moved.
 int PutBackAll(const std::vector<Taken>& taken);

@@ -59,11 +59,21 @@ TRect RectOf(HWND wnd) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
+// GetWindowTextLength asks the window's program (under Wine always, on Windows within the
+// process), and waits for as long as the program sleeps; the text the system keeps needs
+// no answer. A buffer filled to its end may hold a longer title: it grows and reads again.
 std::wstring TitleOf(HWND wnd) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(wnd)) + 1, L'\0');
-    const int n = ::GetWindowTextW(wnd, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-    return text;
+    constexpr std::size_t kLongestTitle = 32768;
+    std::wstring text(256, L'\0');
+    for (;;) {
+        const int n = ::InternalGetWindowText(wnd, text.data(), static_cast<int>(text.size()));
+        const auto read = static_cast<std::size_t>(n > 0 ? n : 0);
+        if (read + 1 < text.size() || text.size() >= kLongestTitle) {
+            text.resize(read);
+            return text;
+        }
+        text.assign(text.size() * 2, L'\0');
+    }
 }
 
 std::wstring ClassOf(HWND wnd) {

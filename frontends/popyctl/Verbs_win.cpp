@@ -10,6 +10,7 @@
 #include "frontends/popyctl/Run_win.h"
 #include "frontends/popyctl/TopWindows.h"
 #include "frontends/popyctl/WindowNames_win.h"
+#include "platform/ForeignWindows_win.h"
 #include "platform/Win32Util_win.h"
 #include "protocol/PopyoDef.h"
 
@@ -152,8 +153,10 @@ int RescueLost(const Command&) {
         std::erase_if(
             plan, [&](const Rescue& r) { return engine->Send(EM_GETSTATUS, r.handle) != rsNone; });
     }
+    // A window whose program sleeps comes back when it wakes; the others do not wait for it.
+    ForeignWindows windows;
     for (const Rescue& r : plan) {
-        ::SetWindowPos(ToHwnd(r.handle), nullptr, r.to.X, r.to.Y, 0, 0,
+        windows.SetPos(ToHwnd(r.handle), nullptr, r.to.X, r.to.Y,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         PrintLine(FormatRescue(r));
     }

@@ -257,6 +257,28 @@ TEST_F(MonitorRemoved, ItsHiddenWindowsHideAtTheMonitorLeftAndComeBackOntoIt) {
     ExpectAt(right, {1620, 300, 1920, 600});
 }
 
+// Tucked beyond B's right side, a window would lie far beyond A's once B goes: it waits just
+// beyond A's right side instead, and a push there brings it out onto A.
+TEST_F(MonitorRemoved, AWindowBeyondBWaitsJustBeyondA) {
+    StartShell();
+    ForeignWindows windows({{L"right of B", {3500, 300, 3800, 600}}});
+    const HWND right = windows[0];
+    Start();
+    Register(right, edRight);
+    ASSERT_TRUE(WaitStatus(right, rsHidden));
+    ExpectAt(right, {4480, 300, 4780, 600});
+
+    ASSERT_NO_FATAL_FAILURE(PlaceB(std::nullopt));
+    EXPECT_TRUE(PollUntil(
+        [&] {
+            return SameRect(WindowRect(right), {1920, 300, 2220, 600});
+        },
+        kSlideTimeout))
+        << "waits at " << Text(WindowRect(right));
+    PushUntilShown({1919, 450}, right);
+    ExpectAt(right, {1620, 300, 1920, 600});
+}
+
 // ---- No shell ----
 
 using MonitorsWithoutShell = TwoMonitors;

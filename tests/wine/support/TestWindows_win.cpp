@@ -4,7 +4,8 @@
 // "TITLE=LEFT,TOP,RIGHT,BOTTOM+MS" shows it only MS milliseconds after creating it. The
 // process pumps messages, as the engine's moves of its windows need, and ends when the last
 // window is closed. A window opens a real popup menu at the screen point packed into the
-// lParam of kOpenMenu, as a right click would; WM_CANCELMODE closes it.
+// lParam of kOpenMenu, as a right click would; WM_CANCELMODE closes it. A posted kSleep
+// stops the process taking messages for wParam milliseconds, as a busy program does.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -16,6 +17,7 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"PopyoTestWindow";
 constexpr UINT kOpenMenu = WM_APP + 1;
+constexpr UINT kSleep = WM_APP + 2;
 constexpr UINT_PTR kShowTimer = 1;
 
 // Runs the menu's own modal loop until an item is chosen or the menu is cancelled; the loop
@@ -35,6 +37,10 @@ void OpenMenu(HWND wnd, LPARAM at) {
 LRESULT CALLBACK TestWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     if (msg == kOpenMenu) {
         OpenMenu(wnd, lParam);
+        return 0;
+    }
+    if (msg == kSleep) {
+        ::Sleep(static_cast<DWORD>(wParam));
         return 0;
     }
     if (msg == WM_TIMER && wParam == kShowTimer) {

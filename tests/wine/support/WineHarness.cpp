@@ -538,7 +538,8 @@ void DismissMessageBox(HWND box) {
 
 // ---- ProgmanStub ----
 
-ProgmanStub::ProgmanStub() : process_(Process::Launch(BinDir() / L"ProgmanStub.exe")) {
+ProgmanStub::ProgmanStub(std::wstring_view args)
+    : process_(Process::Launch(BinDir() / L"ProgmanStub.exe", args)) {
     PollUntil(
         [&] {
             HWND wnd = ::FindWindowA("Progman", "Program Manager");
@@ -616,6 +617,7 @@ namespace {
 
 // TestWindows' message that opens a popup menu at the point in lParam.
 constexpr UINT kOpenMenu = WM_APP + 1;
+constexpr UINT kSleep = WM_APP + 2;
 
 }  // namespace
 
@@ -628,6 +630,17 @@ HWND ForeignWindows::OpenMenu(std::size_t i, POINT at) {
     HWND menu = nullptr;
     PollUntil([&] { return (menu = VisibleMenu()) != nullptr; }, kStartTimeout);
     return menu;
+}
+
+bool ForeignWindows::Sleep(milliseconds duration) {
+    ::PostMessageW(windows_.at(0), kSleep, static_cast<WPARAM>(duration.count()), 0);
+    return PollUntil(
+        [&] {
+            DWORD_PTR ignored = 0;
+            return ::SendMessageTimeoutW(windows_.at(0), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 50,
+                                         &ignored) == 0;
+        },
+        kReplyTimeout);
 }
 
 bool ForeignWindows::CloseMenu(std::size_t i) {

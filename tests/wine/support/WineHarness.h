@@ -161,10 +161,11 @@ MessageBoxContent ReadMessageBox(HWND box);
 // Presses OK the way a user would, without waiting for the box's owner.
 void DismissMessageBox(HWND box);
 
-// The stand-in for the shell's "Progman" window; closed on destruction.
+// The stand-in for the shell's "Progman" window; closed on destruction. With "left=X" its
+// left side is at X; with "announce" it broadcasts TaskbarCreated, as a starting shell does.
 class ProgmanStub {
   public:
-    ProgmanStub();
+    explicit ProgmanStub(std::wstring_view args = {});
     ProgmanStub(const ProgmanStub&) = delete;
     ProgmanStub& operator=(const ProgmanStub&) = delete;
     ~ProgmanStub();
@@ -177,8 +178,8 @@ class ProgmanStub {
 };
 
 // Top-level windows of a process of their own (TestWindows.exe), shown without activation.
-// The engine moves another process's windows synchronously, so their owner must pump all
-// the time, whatever the test thread is doing. Closed on destruction.
+// Their owner pumps all the time, whatever the test thread is doing, until it is told to
+// sleep. Closed on destruction.
 class ForeignWindows {
   public:
     struct Wanted {
@@ -200,6 +201,9 @@ class ForeignWindows {
     // Window i opens a popup menu with its top-left corner at `at`, as a right click would,
     // and the menu window once it shows; nullptr after the timeout.
     HWND OpenMenu(std::size_t i, POINT at);
+    // The process stops taking messages for the duration, as a busy program does; true once
+    // it no longer answers.
+    bool Sleep(milliseconds duration);
     // Closes the open menu of window i, and waits until it is gone.
     bool CloseMenu(std::size_t i);
 
