@@ -21,13 +21,12 @@ std::int32_t TformPopyonnEngine::EMSetMonitor(std::uint32_t wParam, std::uint32_
 }
 
 // A window that is out keeps its place and hides from there: only the monitor it comes out
-// on next changes. A tucked one (or one on its way in) moves across at once, into line with
-// the new monitor and beyond the side it slides out of, so that the next pop brings it out
-// there; the tick's next step finds it beyond its edge and reports it hidden.
+// on next changes. A tucked one, or one on its way in, moves across at once, into line with
+// the monitor and beyond the side it slides out of, so that the next pop brings it out
+// there; the tick's next step finds it beyond its edge and reports it hidden. Given its own
+// monitor, a window on its way in is there at once: a front-end that has just taken a
+// window sends it away so without its sliding in view.
 void TformPopyonnEngine::MoveToMonitor(Tregwin& slot, const TRect& monitor) {
-    if (slot.Monitor == monitor) {
-        return;
-    }
     slot.Monitor = monitor;
     if (slot.Status != rsHidden && slot.Status != rsHiding) {
         return;
@@ -62,6 +61,9 @@ void TformPopyonnEngine::MoveToMonitor(Tregwin& slot, const TRect& monitor) {
             return;
     }
     slot.Rect = {to.X, to.Y, Add(to.X, width), Add(to.Y, height)};
+    if (to.X == now->Left && to.Y == now->Top) {
+        return;
+    }
     // Frames planned for the old place would drag it back.
     slot.Framed.reset();
     ws_.SetWindowPos(slot.Wnd, 0, to.X, to.Y, kSwpNoSize | kSwpNoZOrder | kSwpNoActivate);

@@ -117,6 +117,22 @@ TEST_F(MonitorMove, AWindowThatIsOutStaysWhereItIs) {
     }
 }
 
+// A window just taken and sent away goes beyond its own monitor's side in one move.
+TEST_F(MonitorMove, AWindowOnItsWayInIsThereAtOnceOnItsOwnMonitor) {
+    const Hwnd wnd = AddRegistered({300, 200, 900, 600}, edTop);
+    ASSERT_EQ(Send(EM_HIDE, wnd, 0), 0);
+    EXPECT_EQ(Send(EM_SETMONITOR, wnd, PointParam(600, 400)), 1);
+    EXPECT_EQ(sim.RectOf(wnd), (TRect{300, -400, 900, 0}));
+    Tick();
+    EXPECT_EQ(Slot(wnd).Status, rsHidden);
+    // Already beyond, it stays: no call at all.
+    sim.ClearCalls();
+    EXPECT_EQ(Send(EM_SETMONITOR, wnd, PointParam(600, 400)), 1);
+    for (const Call& call : sim.calls) {
+        EXPECT_NE(call.kind, CallKind::SetWindowPos);
+    }
+}
+
 TEST_F(MonitorMove, AnswersAndPointsOfEveryQuarter) {
     const Hwnd wnd = AddRegistered({300, 200, 900, 600}, edTop);
     const Hwnd stranger = sim.AddWindow({100, 100, 200, 200}, "Stranger", "", 9);

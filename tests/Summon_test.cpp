@@ -7,6 +7,7 @@
 #include <map>
 
 #include "frontends/tray/RulesFile.h"
+#include "frontends/tray/TrayMenu.h"
 
 namespace popyo::tray {
 namespace {
@@ -189,6 +190,23 @@ TEST(SummonRules, AKeyTurnedOffInHotkeysIsFreeForARule) {
                                              "[hotkeys]\ntop = \"\"\n");
     ASSERT_TRUE(parsed.config) << parsed.error.reason;
     EXPECT_EQ(parsed.config->summons.size(), 1u);
+}
+
+TEST(SummonMenu, AHeldWindowShowsItsRulesKeyBesideItsEdge) {
+    std::vector<Held> held(2);
+    held[0].title = "Terminal";
+    held[0].edge = edTop;
+    held[1].title = "Notes";
+    held[1].edge = edLeft;
+    MenuState state;
+    state.heldKeys = {Hotkey{kModControl | kModAlt, 'T'}, std::nullopt};
+    const std::vector<MenuItem> menu = BuildTrayMenu(held, state);
+    EXPECT_EQ(menu[0].text, "Terminal\ttop  Ctrl+Alt+T");
+    EXPECT_EQ(menu[1].text, "Notes\tleft");
+    state.language = Language::Japanese;
+    EXPECT_EQ(BuildTrayMenu(held, state)[0].text, "Terminal\t上  Ctrl+Alt+T");
+    // Without keys given, as before.
+    EXPECT_EQ(BuildTrayMenu(held, MenuState{})[0].text, "Terminal\ttop");
 }
 
 }  // namespace

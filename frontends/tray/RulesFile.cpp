@@ -112,7 +112,8 @@ bool ReadSummonKey(const toml::key& key,
         // Empty is allowed: no arguments, the tray's own folder.
         text = node.as_string() != nullptr ? &node.as_string()->get() : nullptr;
         if (text == nullptr) {
-            faults.Add(node.source(), "'" + std::string(name) + "' must be a string in quotes");
+            faults.Add(node.source(),
+                       std::string("'") + std::string(name) + "' must be a string in quotes");
         }
     } else {
         text = StringAt(key, node, faults);
@@ -196,7 +197,7 @@ std::optional<Rule> ReadWindow(const toml::table& entry, SummonKeys& keys, Fault
         ok = false;
     }
     if (keys.needsRun != nullptr && keys.run && keys.run->exe.empty()) {
-        faults.Add(keys.needsRun->source(), "'" + std::string(keys.needsRun->str()) +
+        faults.Add(keys.needsRun->source(), std::string("'") + std::string(keys.needsRun->str()) +
                                                 "' needs a 'run' in the same [[window]] entry");
         ok = false;
     }
