@@ -86,6 +86,7 @@ class TrayApp {
     void BringOutNew(HWND wnd, const Summon& summon);
     void StartProgram(std::size_t index);
     void Arrived(HWND wnd, std::size_t rule);
+    void GiveForegroundBack(HWND wnd);
     void OnLaunchTimer();
     void ArmLaunchTimer();
     std::vector<std::optional<Hotkey>> HeldKeys() const;
@@ -112,6 +113,8 @@ class TrayApp {
     static constexpr UINT_PTR kLookTimer = 3;
     static constexpr UINT_PTR kLaunchTimer = 4;
     Launches launches_;
+    // The active window when a rule's key last brought its window out.
+    HWND summonedFrom_ = nullptr;
 
     HWND lastForeground_ = nullptr;
     HWND popping_ = nullptr;

@@ -94,6 +94,7 @@ void TrayApp::OnSummonKey(std::size_t index) {
         const bool active = wnd != nullptr && ::GetForegroundWindow() == wnd;
         switch (PlanSummon(status, active, summon.run.has_value(), launches_.Pending(index))) {
             case SummonStep::Out:
+                summonedFrom_ = TuckTarget(::GetForegroundWindow());
                 if (summon.monitor == SummonMonitor::Cursor) {
                     engine_->SetMonitor(wnd, CursorPoint());
                 }
@@ -104,6 +105,7 @@ void TrayApp::OnSummonKey(std::size_t index) {
                 break;
             case SummonStep::Away:
                 engine_->Hide(wnd);
+                GiveForegroundBack(wnd);
                 break;
             case SummonStep::Activate:
                 ::SetForegroundWindow(wnd);
@@ -127,6 +129,7 @@ void TrayApp::OnSummonKey(std::size_t index) {
 // the monitor in one move, never sliding away in view, and the engine's pop brings it out
 // from there, so that it slides out as every summoned window does.
 void TrayApp::BringOutNew(HWND wnd, const Summon& summon) {
+    summonedFrom_ = nullptr;
     const POINT at = summon.monitor == SummonMonitor::Cursor ? CursorPoint() : CenterOf(wnd);
     engine_->Hide(wnd);
     if (!engine_->SetMonitor(wnd, at)) {
@@ -139,6 +142,17 @@ void TrayApp::BringOutNew(HWND wnd, const Summon& summon) {
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
     }
     Pop(wnd);
+}
+
+// Typing goes back where it went before the window came out, not into a window beyond the
+// edge; and a foreground left on it would bring it straight out again.
+void TrayApp::GiveForegroundBack(HWND wnd) {
+    HWND back = summonedFrom_ != wnd ? TuckTarget(summonedFrom_) : nullptr;
+    summonedFrom_ = nullptr;
+    if (back == nullptr) {
+        back = ::GetShellWindow();
+    }
+    ::SetForegroundWindow(back != nullptr ? back : ::GetDesktopWindow());
 }
 
 void TrayApp::Arrived(HWND wnd, std::size_t rule) {

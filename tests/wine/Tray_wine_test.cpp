@@ -526,7 +526,10 @@ TEST_F(TraySummon, TheKeyBringsATuckedWindowOutAndSendsItBack) {
     EXPECT_EQ(StatusOf(w1), LRESULT{rsShown});
     // Out and active: away.
     Xdotool(L"key ctrl+alt+shift+s");
-    EXPECT_TRUE(WaitStatus(w1, rsHidden, 6000ms)) << "the key did not tuck it away";
+    EXPECT_TRUE(WaitStatus(w1, rsHidden, 6000ms))
+        << "the key did not tuck it away: status " << StatusOf(w1).value_or(-1)
+        << ", foreground " << (::GetForegroundWindow() == w1) << ", focus window of X "
+        << WindowText(::GetForegroundWindow()).size();
 }
 
 TEST_F(TraySummon, AKeyAnotherProgramHoldsIsNamedWithItsRulesLine) {
