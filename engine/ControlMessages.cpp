@@ -35,6 +35,7 @@ constexpr Route kRoutes[] = {
     {EM_GETHOME, &TformPopyonnEngine::EMGetHome},
     {EM_SETOPTION, &TformPopyonnEngine::EMSetOption},
     {EM_GETOPTION, &TformPopyonnEngine::EMGetOption},
+    {EM_SETMONITOR, &TformPopyonnEngine::EMSetMonitor},
 };
 
 // The engine handles exactly the protocol's messages, in the protocol's order: the control

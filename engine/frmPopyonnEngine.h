@@ -133,6 +133,7 @@ class TformPopyonnEngine {
     std::int32_t EMGetHome(std::uint32_t wParam, std::uint32_t lParam);
     std::int32_t EMSetOption(std::uint32_t wParam, std::uint32_t lParam);
     std::int32_t EMGetOption(std::uint32_t wParam, std::uint32_t lParam);
+    std::int32_t EMSetMonitor(std::uint32_t wParam, std::uint32_t lParam);
 
     // --- settings dialog ---------------------------------------------------------------
     void ShowSettings();
@@ -207,6 +208,7 @@ class TformPopyonnEngine {
     bool FullScreenInFront(const TRect& monitor);
     bool SeveralMonitors() const { return Wide.Monitors.Count() >= 2; }
     void ReadMonitors();
+    void MoveToMonitor(Tregwin& slot, const TRect& monitor);
     bool ShownOnDesktop(const TRect& r) const;
 
     TPoint HomeOnDesktop(Hwnd wnd, const TRect& home);

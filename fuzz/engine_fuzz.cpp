@@ -38,7 +38,7 @@ constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::uint32_t kMessages[] = {
     EM_SETTINGS, EM_ATTACH,    EM_DETACH,  EM_REGISTER,  EM_SETOWNER,  EM_SETHOME,
     EM_POP,      EM_HIDE,      EM_PIN,     EM_UNPIN,     EM_GETSTATUS, EM_GETEDGE,
-    EM_CLASSIFY, EM_GETPINNED, EM_GETHOME, EM_SETOPTION, EM_GETOPTION,
+    EM_CLASSIFY, EM_GETPINNED, EM_GETHOME, EM_SETOPTION, EM_GETOPTION, EM_SETMONITOR,
 };
 constexpr std::uint8_t kKnownMessages = sizeof(kMessages) / sizeof(kMessages[0]);
 

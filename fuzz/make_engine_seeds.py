@@ -18,7 +18,7 @@ MAXIMIZE, MINIMIZE, FILL_MONITOR = 2, 1, 9
 SKIP_CLOAKED, QUIET_OVER_FULLSCREEN, ALIGN_VISIBLE_FRAME, SLIDE_FRAMES = 1, 2, 3, 4
 MESSAGES = ["SETTINGS", "ATTACH", "DETACH", "REGISTER", "SETOWNER", "SETHOME", "POP",
             "HIDE", "PIN", "UNPIN", "GETSTATUS", "GETEDGE", "CLASSIFY", "GETPINNED",
-            "GETHOME", "SETOPTION", "GETOPTION"]
+            "GETHOME", "SETOPTION", "GETOPTION", "SETMONITOR"]
 FLAGS = ["ActWin", "HiAct", "OutWin", "AutoRestore", "MouseDownDisable", "SwitchOnTime",
          "OutCheck", "AutoActivate", "ChangePopyonStyle"]
 LEFT, TOP, BOTTOM, RIGHT = 1, 2, 3, 4

@@ -47,17 +47,28 @@ enum ExtensionMessage : std::uint32_t {
     EM_SETOPTION = 0x8300,  // WParam option id, LParam value; answers the previous value, or
                             // -1 (and changes nothing) for an unknown id or a value out of range
     EM_GETOPTION = 0x8301,  // WParam option id; answers the value, -1 for an unknown id
+    // WParam window, LParam a point (x in the low word, y in the high word, both signed):
+    // the window belongs to the monitor that holds the point from now on, and a tucked one
+    // waits beyond that monitor's side. Answers 1, or 0 when the window is not registered.
+    EM_SETMONITOR = 0x8302,
 };
 
 inline constexpr std::uint32_t kFirstExtensionMessage = 0x8300;
-inline constexpr std::uint32_t kLastExtensionMessage = 0x8301;
+inline constexpr std::uint32_t kLastExtensionMessage = 0x8302;
 
-inline constexpr ExtensionMessage kExtensionMessages[] = {EM_SETOPTION, EM_GETOPTION};
+inline constexpr ExtensionMessage kExtensionMessages[] = {EM_SETOPTION, EM_GETOPTION,
+                                                          EM_SETMONITOR};
 
 // Every number that reaches the engine's handlers; the others get the default handling.
 constexpr bool IsEngineMessage(std::uint32_t msg) {
     return (msg >= kFirstControlMessage && msg <= kLastControlMessage) ||
            (msg >= kFirstExtensionMessage && msg <= kLastExtensionMessage);
+}
+
+// EM_SETMONITOR's LParam for a point of the screen.
+constexpr std::uint32_t PointParam(std::int32_t x, std::int32_t y) {
+    return (static_cast<std::uint32_t>(y) & 0xFFFF) << 16 |
+           (static_cast<std::uint32_t>(x) & 0xFFFF);
 }
 
 enum EngineOption : std::uint32_t {

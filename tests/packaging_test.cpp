@@ -33,6 +33,15 @@ TEST(ShippedRulesExample, ParsesWithTheDefaultHotkeysAndARuleOfEachKind) {
         part |= rule.match.titleContains.has_value();
     }
     EXPECT_TRUE(exe && cls && title && part) << "the example shows every way to name a window";
+
+    // A drop-down terminal: its own key, started when none runs, on the cursor's monitor.
+    ASSERT_EQ(parsed.config->summons.size(), 1u);
+    const Summon& terminal = parsed.config->summons[0];
+    EXPECT_EQ(parsed.config->rules[terminal.rule].match.exe, "WindowsTerminal.exe");
+    EXPECT_EQ(parsed.config->rules[terminal.rule].edge, edTop);
+    ASSERT_TRUE(terminal.run.has_value());
+    EXPECT_EQ(terminal.run->exe, "wt.exe");
+    EXPECT_EQ(terminal.monitor, SummonMonitor::Cursor);
 }
 
 TEST(ShippedReadme, NamesEveryDefaultHotkey) {

@@ -3,7 +3,7 @@
 namespace popyo::tray {
 
 std::vector<HotkeyAction> HotkeyRegistrar::Apply(const HotkeySet& hotkeys) {
-    UnregisterAll();
+    UnregisterActions();
     std::vector<HotkeyAction> refused;
     for (std::size_t i = 0; i < hotkeys.size(); ++i) {
         if (!hotkeys[i]) {
@@ -21,7 +21,45 @@ std::vector<HotkeyAction> HotkeyRegistrar::Apply(const HotkeySet& hotkeys) {
     return refused;
 }
 
+std::vector<std::size_t> HotkeyRegistrar::ApplySummons(const std::vector<Summon>& summons) {
+    UnregisterSummons();
+    std::vector<std::size_t> refused;
+    summonIds_.assign(summons.size(), false);
+    for (std::size_t i = 0; i < summons.size(); ++i) {
+        const Hotkey& key = summons[i].hotkey;
+        if (::RegisterHotKey(owner_, kFirstSummonId + static_cast<int>(i),
+                             key.modifiers | MOD_NOREPEAT, key.key)) {
+            summonIds_[i] = true;
+        } else {
+            refused.push_back(i);
+        }
+    }
+    return refused;
+}
+
+void HotkeyRegistrar::UnregisterSummons() {
+    for (std::size_t i = 0; i < summonIds_.size(); ++i) {
+        if (summonIds_[i]) {
+            ::UnregisterHotKey(owner_, kFirstSummonId + static_cast<int>(i));
+        }
+    }
+    summonIds_.clear();
+}
+
+bool HotkeyRegistrar::SummonOf(WPARAM id, std::size_t& index) {
+    if (id < kFirstSummonId) {
+        return false;
+    }
+    index = id - kFirstSummonId;
+    return true;
+}
+
 void HotkeyRegistrar::UnregisterAll() {
+    UnregisterActions();
+    UnregisterSummons();
+}
+
+void HotkeyRegistrar::UnregisterActions() {
     for (std::size_t i = 0; i < registered_.size(); ++i) {
         if (registered_[i]) {
             ::UnregisterHotKey(owner_, IdOf(static_cast<HotkeyAction>(i)));

@@ -26,11 +26,34 @@ constexpr Name kModifiers[] = {
 
 // Keys with a name rather than a single letter or digit, with their virtual-key codes.
 constexpr Name kKeys[] = {
-    {"Left", 0x25},   {"Up", 0x26},     {"Right", 0x27},     {"Down", 0x28},     {"Home", 0x24},
-    {"End", 0x23},    {"PageUp", 0x21}, {"PgUp", 0x21},      {"PageDown", 0x22}, {"PgDn", 0x22},
-    {"Insert", 0x2D}, {"Ins", 0x2D},    {"Delete", 0x2E},    {"Del", 0x2E},      {"Space", 0x20},
-    {"Tab", 0x09},    {"Enter", 0x0D},  {"Backspace", 0x08}, {"Escape", 0x1B},   {"Esc", 0x1B},
-    {"Pause", 0x13},  {"Plus", 0xBB},   {"Minus", 0xBD},     {"Comma", 0xBC},    {"Period", 0xBE},
+    {"Left", 0x25},
+    {"Up", 0x26},
+    {"Right", 0x27},
+    {"Down", 0x28},
+    {"Home", 0x24},
+    {"End", 0x23},
+    {"PageUp", 0x21},
+    {"PgUp", 0x21},
+    {"PageDown", 0x22},
+    {"PgDn", 0x22},
+    {"Insert", 0x2D},
+    {"Ins", 0x2D},
+    {"Delete", 0x2E},
+    {"Del", 0x2E},
+    {"Space", 0x20},
+    {"Tab", 0x09},
+    {"Enter", 0x0D},
+    {"Backspace", 0x08},
+    {"Escape", 0x1B},
+    {"Esc", 0x1B},
+    {"Pause", 0x13},
+    {"Plus", 0xBB},
+    {"Minus", 0xBD},
+    {"Comma", 0xBC},
+    {"Period", 0xBE},
+    // The key left of 1 on US and UK keyboards, which drop-down terminals are summoned by.
+    {"`", 0xC0},
+    {"Backquote", 0xC0},
 };
 
 constexpr std::uint32_t kF1 = 0x70;

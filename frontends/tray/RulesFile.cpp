@@ -77,7 +77,84 @@ std::optional<std::string>* MatchField(WindowMatch& match, std::string_view name
     return nullptr;
 }
 
-std::optional<Rule> ReadWindow(const toml::table& entry, Faults& faults) {
+std::optional<SummonMonitor> MonitorNamed(std::string_view name) {
+    if (frontend::SameName(name, "own")) {
+        return SummonMonitor::Own;
+    }
+    if (frontend::SameName(name, "cursor")) {
+        return SummonMonitor::Cursor;
+    }
+    return std::nullopt;
+}
+
+// The keys that summon the entry's window; `ok` turns false at a fault.
+struct SummonKeys {
+    std::optional<Hotkey> hotkey;
+    const toml::node* hotkeyNode = nullptr;
+    std::optional<Launch> run;
+    const toml::node* needsHotkey = nullptr;  // the first key that works only with a hotkey
+    const toml::key* needsRun = nullptr;      // args or cwd
+    SummonMonitor monitor = SummonMonitor::Own;
+};
+
+// Answers false when the key is none of the summon keys.
+bool ReadSummonKey(const toml::key& key,
+                   const toml::node& node,
+                   SummonKeys& keys,
+                   bool& ok,
+                   Faults& faults) {
+    const std::string_view name = key.str();
+    if (name != "hotkey" && name != "run" && name != "args" && name != "cwd" && name != "monitor") {
+        return false;
+    }
+    const std::string* text = nullptr;
+    if (name == "args" || name == "cwd") {
+        // Empty is allowed: no arguments, the tray's own folder.
+        text = node.as_string() != nullptr ? &node.as_string()->get() : nullptr;
+        if (text == nullptr) {
+            faults.Add(node.source(),
+                       std::string("'") + std::string(name) + "' must be a string in quotes");
+        }
+    } else {
+        text = StringAt(key, node, faults);
+    }
+    if (text == nullptr) {
+        ok = false;
+        return true;
+    }
+    if (name != "hotkey" && keys.needsHotkey == nullptr) {
+        keys.needsHotkey = &node;
+    }
+    if (name == "hotkey") {
+        const HotkeyParse parsed = ParseHotkey(*text);
+        if (!parsed.hotkey) {
+            faults.Add(node.source(), parsed.error);
+            ok = false;
+        }
+        keys.hotkey = parsed.hotkey;
+        keys.hotkeyNode = &node;
+    } else if (name == "monitor") {
+        const auto monitor = MonitorNamed(*text);
+        if (!monitor) {
+            faults.Add(node.source(), "'monitor' must be \"own\" or \"cursor\"");
+            ok = false;
+        }
+        keys.monitor = monitor.value_or(SummonMonitor::Own);
+    } else {
+        if (!keys.run) {
+            keys.run = Launch{};
+        }
+        if (name == "run") {
+            keys.run->exe = *text;
+        } else {
+            (name == "args" ? keys.run->args : keys.run->cwd) = *text;
+            keys.needsRun = keys.needsRun != nullptr ? keys.needsRun : &key;
+        }
+    }
+    return true;
+}
+
+std::optional<Rule> ReadWindow(const toml::table& entry, SummonKeys& keys, Faults& faults) {
     Rule rule;
     bool ok = true;
     for (const auto& [key, node] : entry) {
@@ -94,10 +171,11 @@ std::optional<Rule> ReadWindow(const toml::table& entry, Faults& faults) {
             const std::string* text = StringAt(key, node, faults);
             ok = ok && text != nullptr;
             *field = text != nullptr ? std::optional(*text) : std::nullopt;
-        } else {
+        } else if (!ReadSummonKey(key, node, keys, ok, faults)) {
             faults.Add(key.source(), std::string("unknown key '") + std::string(key.str()) +
                                          "' in a [[window]] entry (use edge, class, title, "
-                                         "title_contains, exe)");
+                                         "title_contains, exe, hotkey, run, args, cwd, "
+                                         "monitor)");
             ok = false;
         }
     }
@@ -111,19 +189,42 @@ std::optional<Rule> ReadWindow(const toml::table& entry, Faults& faults) {
                    "a [[window]] entry needs at least one of class, title, title_contains, exe");
         ok = false;
     }
+    // Without a key nothing would ever start the program or choose the monitor.
+    if (keys.needsHotkey != nullptr && keys.hotkeyNode == nullptr) {
+        faults.Add(keys.needsHotkey->source(),
+                   "run, args, cwd and monitor work only with a hotkey in the same [[window]] "
+                   "entry");
+        ok = false;
+    }
+    if (keys.needsRun != nullptr && keys.run && keys.run->exe.empty()) {
+        faults.Add(keys.needsRun->source(), std::string("'") + std::string(keys.needsRun->str()) +
+                                                "' needs a 'run' in the same [[window]] entry");
+        ok = false;
+    }
     return ok ? std::optional(std::move(rule)) : std::nullopt;
 }
 
-void ReadWindows(const toml::node& node, TrayConfig& config, Faults& faults) {
+void ReadWindows(const toml::node& node,
+                 TrayConfig& config,
+                 std::vector<const toml::node*>& summonNodes,
+                 Faults& faults) {
     const toml::array* entries = node.as_array();
     if (entries == nullptr || !entries->is_array_of_tables()) {
         faults.Add(node.source(), "'window' must be [[window]] entries");
         return;
     }
     for (const toml::node& entry : *entries) {
-        if (auto rule = ReadWindow(*entry.as_table(), faults)) {
-            config.rules.push_back(std::move(*rule));
+        SummonKeys keys;
+        auto rule = ReadWindow(*entry.as_table(), keys, faults);
+        if (!rule) {
+            continue;
         }
+        if (keys.hotkey) {
+            config.summons.push_back({config.rules.size(), entry.source().begin.line, *keys.hotkey,
+                                      keys.run, keys.monitor});
+            summonNodes.push_back(keys.hotkeyNode);
+        }
+        config.rules.push_back(std::move(*rule));
     }
 }
 
@@ -158,6 +259,24 @@ void BlameSharedKeys(const HotkeySet& hotkeys,
                 blamed = given[j];
             }
             faults.Add(blamed->source(), FormatHotkey(*hotkeys[i]) + " is given to two actions");
+        }
+    }
+}
+
+// A rule's key may be neither an action's nor another rule's: the rule's is blamed, as
+// given later than a default, or the later of two rules.
+void BlameRuleKeys(const TrayConfig& config,
+                   const std::vector<const toml::node*>& summonNodes,
+                   Faults& faults) {
+    for (std::size_t i = 0; i < config.summons.size(); ++i) {
+        const Hotkey& key = config.summons[i].hotkey;
+        bool shared = std::ranges::any_of(
+            config.hotkeys, [&](const std::optional<Hotkey>& action) { return action == key; });
+        for (std::size_t j = 0; j < i && !shared; ++j) {
+            shared = config.summons[j].hotkey == key;
+        }
+        if (shared) {
+            faults.Add(summonNodes[i]->source(), FormatHotkey(key) + " is given to two actions");
         }
     }
 }
@@ -309,9 +428,10 @@ RulesParse ParseRulesFile(std::string_view text) {
     }
     TrayConfig config;
     Faults faults;
+    std::vector<const toml::node*> summonNodes;
     for (const auto& [key, node] : root) {
         if (key.str() == "window") {
-            ReadWindows(node, config, faults);
+            ReadWindows(node, config, summonNodes, faults);
         } else if (key.str() == "hotkeys") {
             ReadHotkeys(node, config, faults);
         } else if (key.str() == "engine") {
@@ -323,6 +443,7 @@ RulesParse ParseRulesFile(std::string_view text) {
                                          "' (use [hotkeys], [[window]], [engine] and [tray])");
         }
     }
+    BlameRuleKeys(config, summonNodes, faults);
     if (faults.First()) {
         return {std::nullopt, *faults.First()};
     }
@@ -363,6 +484,20 @@ std::string_view RulesTemplate() {
 # [[window]]
 # edge = "right"
 # title_contains = "Calculator"
+#
+# A [[window]] entry may also have a key of its own, which brings its window out (and
+# active), and sends it away again when it is out and active:
+#   hotkey   "Ctrl+Alt+T", written as the keys above
+#   run      with a hotkey: the program started when no window of the rule is open
+#   args     its arguments; cwd its folder ("%USERPROFILE%" and other variables work)
+#   monitor  "own" (where the window belongs) or "cursor" (the monitor with the cursor)
+#
+# [[window]]
+# edge = "top"
+# exe = "notepad.exe"
+# hotkey = "Ctrl+Alt+N"
+# run = "notepad.exe"
+# monitor = "cursor"
 
 # The engine, for today's Windows; each left out stays as shown.
 #   skip_cloaked           a window on another virtual desktop never pops out

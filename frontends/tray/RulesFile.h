@@ -6,6 +6,9 @@
 //   [[window]]
 //   edge = "left"                   # left, top, bottom or right
 //   exe = "notepad.exe"             # and/or class, title, title_contains: all given must match
+//   hotkey = "Ctrl+Alt+T"           # optional: brings the window out and sends it away
+//   run = "notepad.exe"             # with the hotkey: started when no window of the rule runs
+//   args = "..."  cwd = "%USERPROFILE%"  monitor = "cursor"   # "own" by default
 //
 //   [engine]
 //   quiet_over_fullscreen = false   # the engine's options, by name; left out: the tray's default
@@ -22,6 +25,7 @@
 
 #include "frontends/common/Rules.h"
 #include "frontends/tray/Hotkeys.h"
+#include "frontends/tray/Summon.h"
 #include "platform/Language.h"
 #include "protocol/PopyoDef.h"
 
@@ -41,6 +45,8 @@ std::vector<OptionValue> TrayOptionDefaults();
 struct TrayConfig {
     std::vector<frontend::Rule> rules;
     HotkeySet hotkeys = DefaultHotkeys();
+    // The rules with a key of their own, in the file's order.
+    std::vector<Summon> summons;
     // Sent to the engine after every attach and every reload; the language among them.
     std::vector<OptionValue> engineOptions = TrayOptionDefaults();
     // The tray's and the engine's language: lnFollowWindows, lnEnglish or lnJapanese.

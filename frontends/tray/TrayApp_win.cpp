@@ -104,7 +104,7 @@ int TrayApp::Run() {
     }
     UpdateTooltip();
     icon_->Show();
-    ApplyHotkeys(config_.hotkeys, true);
+    ApplyHotkeys(config_.hotkeys, config_.summons, true);
     events_ =
         std::make_unique<WinEventHooks>([this](DWORD event, HWND wnd, LONG object, LONG child) {
             OnWindowEvent(event, wnd, object, child);
@@ -195,6 +195,8 @@ LRESULT TrayApp::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 OnLookTimer();
             } else if (wParam == kPopTimer) {
                 FinishPop();
+            } else if (wParam == kLaunchTimer) {
+                OnLaunchTimer();
             }
             return 0;
         case kHeldWindowGone:
@@ -204,8 +206,11 @@ LRESULT TrayApp::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_HOTKEY: {
             HotkeyAction action;
+            std::size_t summon = 0;
             if (HotkeyRegistrar::ActionOf(wParam, action)) {
                 OnHotkey(action);
+            } else if (HotkeyRegistrar::SummonOf(wParam, summon)) {
+                OnSummonKey(summon);
             }
             return 0;
         }
@@ -397,6 +402,7 @@ void TrayApp::Shutdown() {
     shuttingDown_ = true;
     ::KillTimer(wnd_, kTickTimer);
     ::KillTimer(wnd_, kLookTimer);
+    ::KillTimer(wnd_, kLaunchTimer);
     events_.reset();
     hotkeys_->UnregisterAll();
     // The detach makes the engine put every window back and end. Should it not answer, the

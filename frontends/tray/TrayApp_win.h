@@ -14,6 +14,7 @@
 #include "frontends/tray/HotkeyRegistrar_win.h"
 #include "frontends/tray/NotifyIcon_win.h"
 #include "frontends/tray/RulesFile.h"
+#include "frontends/tray/Summon.h"
 #include "frontends/tray/TrayEngine_win.h"
 #include "frontends/tray/TrayFiles_win.h"
 #include "frontends/tray/WinEventHooks_win.h"
@@ -54,7 +55,7 @@ class TrayApp {
     void PollRulesFile();
     void OnRulesDue(Ms now);
     void LoadRules(bool atStart);
-    void ApplyHotkeys(const HotkeySet& hotkeys, bool force);
+    void ApplyHotkeys(const HotkeySet& hotkeys, const std::vector<Summon>& summons, bool force);
     void ApplyRules(const std::vector<frontend::Rule>& rules);
     void SendEngineOptions();
     // The rules file's choice of language, or Windows' own.
@@ -78,6 +79,18 @@ class TrayApp {
     void EditRules();
     void ToggleStartWithWindows();
 
+    // A rule's own key (TraySummon_win.cpp).
+    void OnSummonKey(std::size_t index);
+    HWND HeldByRule(std::size_t rule) const;
+    HWND FreeWindowOfRule(std::size_t rule);
+    void BringOutNew(HWND wnd, const Summon& summon);
+    void StartProgram(std::size_t index);
+    void Arrived(HWND wnd, std::size_t rule);
+    void GiveForegroundBack(HWND wnd);
+    void OnLaunchTimer();
+    void ArmLaunchTimer();
+    std::vector<std::optional<Hotkey>> HeldKeys() const;
+
     HINSTANCE instance_;
     std::wstring exePath_;
     std::wstring rulesPath_;
@@ -98,6 +111,10 @@ class TrayApp {
     static constexpr UINT_PTR kTickTimer = 1;
     static constexpr UINT_PTR kPopTimer = 2;
     static constexpr UINT_PTR kLookTimer = 3;
+    static constexpr UINT_PTR kLaunchTimer = 4;
+    Launches launches_;
+    // The active window when a rule's key last brought its window out.
+    HWND summonedFrom_ = nullptr;
 
     HWND lastForeground_ = nullptr;
     HWND popping_ = nullptr;

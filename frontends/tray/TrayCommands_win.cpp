@@ -182,6 +182,7 @@ void TrayApp::ShowMenu(POINT at) {
     state.canTuck = target != nullptr;
     state.startWithWindows = StartsWithWindows(exePath_);
     state.hotkeys = config_.hotkeys;
+    state.heldKeys = HeldKeys();
     state.language = language_;
     const std::uint32_t id = TrackTrayMenu(wnd_, BuildTrayMenu(holdings_.All(), state), at);
     // The ticks ran on while the menu was open: the choice is read against the windows the

@@ -119,6 +119,18 @@ bool TrayEngine::Holds(HWND wnd) const {
     return link_.Send(EM_GETSTATUS, FromHwnd(wnd)) != rsNone;
 }
 
+Status TrayEngine::StatusOf(HWND wnd) const {
+    return static_cast<Status>(link_.Send(EM_GETSTATUS, FromHwnd(wnd)) & 0x7F);
+}
+
+void TrayEngine::Hide(HWND wnd) const {
+    link_.Send(EM_HIDE, FromHwnd(wnd));
+}
+
+bool TrayEngine::SetMonitor(HWND wnd, POINT at) const {
+    return link_.Send(EM_SETMONITOR, FromHwnd(wnd), PointParam(at.x, at.y)) == 1;
+}
+
 void TrayEngine::Pop(Edge edge) const {
     link_.Send(EM_POP, 0, edge);
 }

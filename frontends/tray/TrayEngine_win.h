@@ -36,6 +36,12 @@ class TrayEngine {
     bool Register(HWND wnd, Edge edge) const;
     void Release(HWND wnd) const;
     bool Holds(HWND wnd) const;
+    // The window's state in the engine; rsNone when it does not hold it.
+    Status StatusOf(HWND wnd) const;
+    void Hide(HWND wnd) const;
+    // The window comes out on the monitor that holds the point from now on; false when the
+    // engine does not hold it, or knows no such message.
+    bool SetMonitor(HWND wnd, POINT at) const;
     void Pop(Edge edge) const;
     // The dialog runs modally inside the engine's handler, so the message is posted: the
     // tray keeps working while it is open.

@@ -30,9 +30,16 @@ bool IsContinuationByte(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-MenuItem WindowEntry(const Held& held, std::size_t index, Language language) {
+MenuItem WindowEntry(const Held& held,
+                     std::size_t index,
+                     const std::optional<Hotkey>& key,
+                     Language language) {
     const auto id = static_cast<std::uint32_t>(kCmdFirstWindow + 2 * index);
-    const std::string edge = IsEdge(held.edge) ? Say(kEdgeWords[held.edge - 1], language) : "";
+    std::string edge = IsEdge(held.edge) ? Say(kEdgeWords[held.edge - 1], language) : "";
+    // The key beside the edge, in the column Windows keeps for shortcuts.
+    if (key) {
+        edge += "  " + FormatHotkey(*key);
+    }
     std::string label =
         MenuTitle(held.title.empty() ? Say(TrayText::Untitled, language) : held.title);
     MenuItem entry{0, label + "\t" + edge, true, false, {}};
@@ -47,7 +54,9 @@ std::vector<MenuItem> BuildTrayMenu(const std::vector<Held>& held, const MenuSta
     std::vector<MenuItem> menu;
     const Language language = state.language;
     for (std::size_t i = 0; i < held.size(); ++i) {
-        menu.push_back(WindowEntry(held[i], i, language));
+        const std::optional<Hotkey> key =
+            i < state.heldKeys.size() ? state.heldKeys[i] : std::nullopt;
+        menu.push_back(WindowEntry(held[i], i, key, language));
     }
     if (held.empty()) {
         menu.push_back(Command(0, Say(TrayText::NoWindowTucked, language), false));

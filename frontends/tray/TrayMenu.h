@@ -40,6 +40,8 @@ struct MenuState {
     bool canTuck = false;  // a window was active before the menu opened
     bool startWithWindows = false;
     HotkeySet hotkeys;
+    // Per held window, in the order of the list, the key of the rule that summons it.
+    std::vector<std::optional<Hotkey>> heldKeys;
     Language language = Language::English;
 };
 

@@ -10,6 +10,8 @@ namespace {
 
 std::wstring HotkeysRefusedText(const std::vector<HotkeyAction>& refused,
                                 const HotkeySet& hotkeys,
+                                const std::vector<std::size_t>& refusedSummons,
+                                const std::vector<Summon>& summons,
                                 const std::wstring& rulesPath,
                                 Language language) {
     std::wstring text = SayW(TrayText::HotkeysTaken, language);
@@ -17,6 +19,10 @@ std::wstring HotkeysRefusedText(const std::vector<HotkeyAction>& refused,
         const auto& hotkey = hotkeys[static_cast<std::size_t>(action)];
         text += L"\n    " + Widen(FormatHotkey(*hotkey)) + L"  (" +
                 Widen(ActionWords(action, language)) + L")";
+    }
+    for (const std::size_t i : refusedSummons) {
+        text += L"\n    " + Widen(FormatHotkey(summons[i].hotkey)) + L"  (" +
+                SayW(TrayText::HotkeySummon, language, {std::to_wstring(summons[i].line)}) + L")";
     }
     return text + SayW(TrayText::HotkeysTakenEnd, language, {rulesPath});
 }
@@ -62,7 +68,7 @@ void TrayApp::LoadRules(bool atStart) {
         rulesSeen_ = rulesLoaded_ = stamp;
         if (!atStart) {
             const TrayConfig none;
-            ApplyHotkeys(none.hotkeys, false);
+            ApplyHotkeys(none.hotkeys, none.summons, false);
             ApplyRules(none.rules);
             config_.engineOptions = none.engineOptions;
             SetLanguage(none.language);
@@ -88,7 +94,7 @@ void TrayApp::LoadRules(bool atStart) {
         return;
     }
     SetLanguage(parsed.config->language);
-    ApplyHotkeys(parsed.config->hotkeys, false);
+    ApplyHotkeys(parsed.config->hotkeys, parsed.config->summons, false);
     ApplyRules(parsed.config->rules);
     config_.engineOptions = parsed.config->engineOptions;
     SendEngineOptions();
@@ -112,14 +118,26 @@ void TrayApp::SendEngineOptions() {
     }
 }
 
-void TrayApp::ApplyHotkeys(const HotkeySet& hotkeys, bool force) {
-    if (!force && hotkeys == config_.hotkeys) {
-        return;
+void TrayApp::ApplyHotkeys(const HotkeySet& hotkeys,
+                           const std::vector<Summon>& summons,
+                           bool force) {
+    const bool actionsChanged = force || hotkeys != config_.hotkeys;
+    const bool summonsChanged = force || summons != config_.summons;
+    std::vector<HotkeyAction> refused;
+    std::vector<std::size_t> refusedSummons;
+    if (actionsChanged) {
+        config_.hotkeys = hotkeys;
+        refused = hotkeys_->Apply(hotkeys);
     }
-    config_.hotkeys = hotkeys;
-    const std::vector<HotkeyAction> refused = hotkeys_->Apply(hotkeys);
-    if (!refused.empty()) {
-        ShowNotice(HotkeysRefusedText(refused, hotkeys, rulesPath_, language_));
+    if (summonsChanged) {
+        // A start awaited under the old rules would bring out a window of another rule.
+        launches_.Clear();
+        config_.summons = summons;
+        refusedSummons = hotkeys_->ApplySummons(summons);
+    }
+    if (!refused.empty() || !refusedSummons.empty()) {
+        ShowNotice(
+            HotkeysRefusedText(refused, hotkeys, refusedSummons, summons, rulesPath_, language_));
     }
 }
 
@@ -183,7 +201,9 @@ void TrayApp::TakeByRule(const frontend::TopWindow& window) {
     if (rule == nullptr || TuckTarget(wnd) == nullptr || engine_->Holds(wnd)) {
         return;
     }
-    Take(wnd, rule->edge, *rule);
+    if (Take(wnd, rule->edge, *rule)) {
+        Arrived(wnd, static_cast<std::size_t>(rule - config_.rules.data()));
+    }
 }
 
 }  // namespace popyo::tray

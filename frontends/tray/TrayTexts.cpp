@@ -96,6 +96,18 @@ constexpr TextRow<TrayText> kRows[] = {
     {TrayText::RulesFaultLater,
      {"The rules file has a fault, so its changes are not used: the rules in force stay.",
       "ルールファイルに誤りがあるため、変更は使われず、今のルールのままです。"}},
+    {TrayText::HotkeySummon,
+     {"bring out or tuck away the window of the [[window]] at line {0}",
+      "{0} 行目の [[window]] のウインドウを出す・しまう"}},
+    {TrayText::RunFailed,
+     {"The program of the [[window]] at line {0} of the rules file, {1}, could not be started: "
+      "{2}",
+      "ルールファイルの {0} 行目の [[window]] のプログラム {1} を起動できませんでした: {2}"}},
+    {TrayText::RunNoWindow,
+     {"The program of the [[window]] at line {0} of the rules file, {1}, was started but "
+      "showed no window of the rule within 10 seconds.",
+      "ルールファイルの {0} 行目の [[window]] のプログラム {1} を起動しましたが、10 "
+      "秒たってもルールのウインドウが出てきませんでした。"}},
 };
 
 static_assert(EveryTextInOrder(kRows), "every text has its row, in order");

@@ -56,6 +56,9 @@ enum class TrayText : std::uint8_t {
     HotkeyTuckAt,  // {0} edge
     RulesFaultAtStart,
     RulesFaultLater,
+    HotkeySummon,  // {0} line
+    RunFailed,     // {0} line, {1} program, {2} why
+    RunNoWindow,   // {0} line, {1} program
     Count
 };
 

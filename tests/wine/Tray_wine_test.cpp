@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -393,6 +394,197 @@ TEST_F(TrayHotkeys, TheTuckKeyPressedTwiceTucksTheActiveWindowAndBringsItBack) {
     Xdotool(L"key ctrl+alt+shift+Left");
     EXPECT_TRUE(WaitStatus(w1, rsNone, kReplyTimeout)) << "the same key did not release it";
     EXPECT_TRUE(WaitHome(w1, kLeftHome));
+}
+
+// ---- A rule's own key ----
+
+// Wine hands a key to the tray only while one of its windows has the X focus or the pointer:
+// the pointer rests on the notification area's window.
+void PointAtWinesNotificationArea() {
+    HWND area = nullptr;
+    // It opens with the first icon, a moment after the tray attached.
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            area = ::FindWindowW(L"__winex11_standalone_tray", nullptr);
+            return area != nullptr && ::IsWindowVisible(area);
+        },
+        kStartTimeout));
+    RECT client{};
+    ASSERT_TRUE(::GetClientRect(area, &client));
+    POINT middle{client.right / 2, client.bottom / 2};
+    ::ClientToScreen(area, &middle);
+    ASSERT_TRUE(MoveCursorTo(middle));
+}
+
+std::vector<HWND> NotepadWindows() {
+    std::vector<HWND> found;
+    for (HWND w = ::FindWindowW(L"Notepad", nullptr); w != nullptr;
+         w = ::FindWindowExW(nullptr, w, L"Notepad", nullptr)) {
+        found.push_back(w);
+    }
+    return found;
+}
+
+class TraySummonSession : public TraySession {
+  protected:
+    void SetUp() override {
+        TraySession::SetUp();
+        // The key brings a window out by making it the active window.
+        std::string settings = kSettings;
+        settings.replace(settings.find("actwin=False"), 12, "actwin=True");
+        sandbox_.WriteSettings(settings);
+    }
+    void TearDown() override {
+        TraySession::TearDown();
+        started_.clear();
+    }
+
+    bool WaitOut(HWND wnd, milliseconds timeout) const {
+        return PollUntil(
+            [&] {
+                return StatusOf(wnd) == LRESULT{rsShown} && WindowRect(wnd).top == 0 &&
+                       ::GetForegroundWindow() == wnd;
+            },
+            timeout);
+    }
+
+    // Programs the tray started for the test, ended with it.
+    std::vector<Process> started_;
+};
+
+using TraySummon = TraySummonSession;
+
+constexpr char kRulesNotepadKey[] =
+    "[[window]]\nedge = \"top\"\nexe = \"notepad.exe\"\nhotkey = \"Ctrl+Alt+Shift+N\"\n"
+    "run = \"notepad.exe\"\n";
+
+// A loaded two-core machine gets room beyond the 5 s and 2 s asked for; the times are
+// printed, and the asked-for bounds checked on their own.
+TEST_F(TraySummon, WithNoWindowOpenTheKeyStartsTheProgramOnceThenTogglesItsWindow) {
+    WriteRules(kRulesNotepadKey);
+    StartTray();
+    ASSERT_TRUE(NotepadWindows().empty()) << "a notepad from elsewhere is open";
+    PointAtWinesNotificationArea();
+    const auto pressed = Clock::now();
+    // Twice: the second press, while notepad starts, starts nothing more.
+    Xdotool(L"key ctrl+alt+shift+n key ctrl+alt+shift+n");
+    HWND notepad = nullptr;
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            const auto found = NotepadWindows();
+            notepad = found.empty() ? nullptr : found.front();
+            return notepad != nullptr;
+        },
+        kStartTimeout))
+        << "the key started no notepad";
+    started_.push_back(Process::Adopt(WindowProcessId(notepad)));
+    ASSERT_TRUE(WaitOut(notepad, 15000ms)) << "it did not come out at the top, active";
+    const auto cameOut = Clock::now() - pressed;
+    std::printf("started and out after %lld ms\n",
+                static_cast<long long>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(cameOut).count()));
+    EXPECT_LT(cameOut, 5000ms);
+    EXPECT_TRUE(OwnedByTray(notepad));
+    EXPECT_EQ(EdgeOf(notepad), LRESULT{edTop});
+    PumpFor(1000ms);
+    EXPECT_EQ(NotepadWindows().size(), 1u) << "the second press started another";
+    EXPECT_TRUE(WaitOut(notepad, 0ms)) << "it did not stay out";
+
+    // Out and active: the key tucks it away at once.
+    auto t0 = Clock::now();
+    Xdotool(L"key ctrl+alt+shift+n");
+    ASSERT_TRUE(WaitStatus(notepad, rsHidden, 6000ms)) << "the key did not tuck it away";
+    EXPECT_LT(Clock::now() - t0, 2000ms);
+    EXPECT_LE(WindowRect(notepad).bottom, 0);
+
+    // Tucked away: the key brings it out again.
+    PointAtWinesNotificationArea();
+    t0 = Clock::now();
+    Xdotool(L"key ctrl+alt+shift+n");
+    ASSERT_TRUE(WaitOut(notepad, 6000ms)) << "the key did not bring it out";
+    EXPECT_LT(Clock::now() - t0, 2000ms);
+    EXPECT_EQ(NotepadWindows().size(), 1u);
+}
+
+TEST_F(TraySummon, TheKeyBringsATuckedWindowOutAndSendsItBack) {
+    WriteRules("[[window]]\nedge = \"top\"\ntitle = \"W1\"\nhotkey = \"Ctrl+Alt+Shift+S\"\n");
+    StartTray();
+    ForeignWindows windows({{L"W1", kLeftHome}, {L"W2", kRightHome}});
+    const HWND w1 = windows[0];
+    ASSERT_TRUE(WaitStatus(w1, rsHidden));
+    PointAtWinesNotificationArea();
+    Xdotool(L"key ctrl+alt+shift+s");
+    ASSERT_TRUE(WaitOut(w1, 6000ms)) << "the key did not bring it out";
+    EXPECT_EQ(WindowRect(w1).left, kLeftHome.left);
+    // Out behind another window, the key brings it to the front and leaves it out.
+    ASSERT_TRUE(::SetForegroundWindow(windows[1]));
+    ASSERT_TRUE(PollUntil([&] { return ::GetForegroundWindow() == windows[1]; }, kReplyTimeout));
+    ASSERT_EQ(StatusOf(w1), LRESULT{rsShown});
+    Xdotool(L"key ctrl+alt+shift+s");
+    ASSERT_TRUE(PollUntil([&] { return ::GetForegroundWindow() == w1; }, kReplyTimeout))
+        << "the key did not activate it";
+    EXPECT_EQ(StatusOf(w1), LRESULT{rsShown});
+    // Out and active: away.
+    Xdotool(L"key ctrl+alt+shift+s");
+    EXPECT_TRUE(WaitStatus(w1, rsHidden, 6000ms))
+        << "the key did not tuck it away: status " << StatusOf(w1).value_or(-1)
+        << ", foreground " << (::GetForegroundWindow() == w1) << ", focus window of X "
+        << WindowText(::GetForegroundWindow()).size();
+}
+
+TEST_F(TraySummon, AKeyAnotherProgramHoldsIsNamedWithItsRulesLine) {
+    // The test holds the key first.
+    ASSERT_TRUE(::RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT | MOD_SHIFT, 'Q'));
+    WriteRules(
+        "[[window]]\nedge = \"top\"\ntitle = \"W1\"\n\n[[window]]\nedge = \"left\"\n"
+        "title = \"W2\"\nhotkey = \"Ctrl+Alt+Shift+Q\"\n");
+    tray_ = Process::Launch(TrayExe());
+    const std::wstring text = TakeNotice();
+    ::UnregisterHotKey(nullptr, 1);
+    EXPECT_NE(text.find(L"Ctrl+Alt+Shift+Q  (bring out or tuck away the window of the "
+                        L"[[window]] at line 5)"),
+              std::wstring::npos)
+        << std::filesystem::path(text).string();
+    // The rest of the file applies.
+    ASSERT_TRUE(PollUntil([&] { return FindEngineWindow() != nullptr; }, kStartTimeout));
+    engineWnd_ = FindEngineWindow();
+    engine_ = Process::Adopt(WindowProcessId(engineWnd_));
+    ForeignWindows windows({{L"W1", kLeftHome}});
+    EXPECT_TRUE(WaitStatus(windows[0], rsHidden));
+}
+
+// On two monitors, monitor = "cursor": the window comes out at its edge of the monitor that
+// holds the cursor, and hides there too.
+using TraySummonMonitors = TraySummonSession;
+
+TEST_F(TraySummonMonitors, TheWindowComesOutOnTheMonitorWithTheCursor) {
+    if (::GetEnvironmentVariableW(L"POPYO_MONITORS", nullptr, 0) == 0) {
+        GTEST_SKIP() << "needs two monitors: POPYO_MONITORS=1920x1080+0+0,2560x1440+1920+0";
+    }
+    const std::vector<RECT> monitors = MonitorRects();
+    ASSERT_EQ(monitors.size(), 2u);
+    const RECT b = monitors[0].left == 0 ? monitors[1] : monitors[0];
+    WriteRules(
+        "[[window]]\nedge = \"top\"\ntitle = \"W1\"\nhotkey = \"Ctrl+Alt+Shift+M\"\n"
+        "monitor = \"cursor\"\n");
+    StartTray();
+    ForeignWindows windows({{L"W1", kLeftHome}, {L"W2", {b.left + 600, 600, b.left + 900, 800}}});
+    const HWND w1 = windows[0];
+    ASSERT_TRUE(WaitStatus(w1, rsHidden));
+    // A click on W2 puts the cursor on B and gives a window of Wine the keyboard.
+    Xdotool(L"mousemove " + std::to_wstring(b.left + 750) + L" 700 click 1");
+    ASSERT_TRUE(PollUntil([&] { return ::GetForegroundWindow() == windows[1]; }, kReplyTimeout));
+    Xdotool(L"key ctrl+alt+shift+m");
+    ASSERT_TRUE(WaitOut(w1, 6000ms)) << "the key did not bring it out";
+    const RECT out = WindowRect(w1);
+    EXPECT_GE(out.left, b.left);
+    EXPECT_LE(out.right, b.right);
+    // Away again, it waits beyond B's top, in line with B.
+    Xdotool(L"key ctrl+alt+shift+m");
+    ASSERT_TRUE(WaitStatus(w1, rsHidden, 6000ms));
+    const RECT hidden = WindowRect(w1);
+    EXPECT_GE(hidden.left, b.left);
+    EXPECT_LE(hidden.bottom, b.top);
 }
 
 // ---- Menu items, as their WM_COMMAND ----
