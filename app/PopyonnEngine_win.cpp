@@ -8,6 +8,9 @@
 #include "settings/frmPopyonnEngineSetting.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // Every DLL loaded from here on, and every DLL it needs, comes from the system folder
+    // alone: never from the program's folder, which every program of the user may write to.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     popyo::Win32WindowSystem ws;
     // The settings dialog is the one form the engine runs modally.
     ws.SetModalView([](HWND owner, popyo::TModalForm& form, const bool& terminated) {

@@ -15,6 +15,12 @@
     !error "define VERSION, STAGE, ICON and OUTFILE (see packaging/make-packages.sh)"
 !endif
 
+; setup.exe usually runs from the Downloads folder, where anything may have been saved beside
+; it. The NSIS 3 stub imports only DLLs Windows takes from its own folder (common controls 6
+; through the manifest MUI2 asks for), narrows its DLL search to the system folder
+; (SetDefaultDllDirectories) before anything else, and loads the rest by their full system
+; path, so a DLL planted there does not run. NSIS 2, whose stub looked beside itself first,
+; cannot build this script: it knows neither Unicode nor amd64.
 Unicode true
 ; Wine and 64-bit Windows alike run it without a 32-bit subsystem.
 Target amd64-unicode

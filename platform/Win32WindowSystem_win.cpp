@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include <mmsystem.h>
-
 #include "platform/Win32Util_win.h"
 
 namespace popyo {
@@ -250,15 +248,10 @@ void Win32WindowSystem::SetTimer1Enabled(bool enabled) {
 void Win32WindowSystem::SetTimer2(std::optional<std::uint32_t> afterMs) {
     if (!afterMs || terminated_) {
         ::KillTimer(engineWnd_, kTimer2Id);
-        if (fineTimer_) {
-            ::timeEndPeriod(1);
-            fineTimer_ = false;
-        }
+        fineTimer_.Release();
         return;
     }
-    if (!fineTimer_) {
-        fineTimer_ = ::timeBeginPeriod(1) == TIMERR_NOERROR;
-    }
+    fineTimer_.Hold();
     ::SetTimer(engineWnd_, kTimer2Id, std::max<UINT>(*afterMs, USER_TIMER_MINIMUM), nullptr);
 }
 

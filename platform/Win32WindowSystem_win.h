@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "platform/ForeignWindows_win.h"
+#include "platform/TimerResolution_win.h"
 #include "platform/Win32Util_win.h"
 #include "platform/WindowSystem.h"
 
@@ -97,7 +98,7 @@ class Win32WindowSystem final : public WindowSystem {
     DwmGetWindowAttributeFn dwmGetWindowAttribute_ = nullptr;
     bool dwmLookedUp_ = false;
     // While frames are drawn the system timer ticks every millisecond, not every 15.6.
-    bool fineTimer_ = false;
+    FineTimerResolution fineTimer_;
     ModalView modalView_;
     UniqueHandle instanceLock_;
     bool terminated_ = false;

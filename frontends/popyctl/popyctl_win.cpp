@@ -11,6 +11,9 @@
 #include "platform/Win32Util_win.h"
 
 int wmain(int argc, wchar_t** argv) {
+    // Every DLL loaded from here on, and every DLL it needs, comes from the system folder
+    // alone: never from the program's folder, which every program of the user may write to.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Titles print as UTF-8, whatever the console's code page.
     ::SetConsoleOutputCP(CP_UTF8);
     std::vector<std::string> args;

@@ -53,6 +53,9 @@ int RunTray(HINSTANCE instance, const TrayOptions& options) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // Every DLL loaded from here on, and every DLL it needs, comes from the system folder
+    // alone: never from the program's folder, which every program of the user may write to.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     const TrayCommandLine parsed = ParseTrayCommandLine(Arguments());
     if (!parsed.options) {
         Say(parsed.error + "\n", true);
