@@ -43,23 +43,10 @@ void TformPopyonnEngine::MoveToMonitor(Tregwin& slot, const TRect& monitor) {
     slot.Rect = {to.X, to.Y, Add(to.X, width), Add(to.Y, height)};
     // Beyond the monitor's own side where no other monitor lies past it, else beyond the
     // desktop's, as the slide itself judges.
-    const TRect sides = slot.Bounds().Sides;
-    switch (slot.Edge) {
-        case edLeft:
-            to.X = Sub(sides.Left, width);
-            break;
-        case edTop:
-            to.Y = Sub(sides.Top, height);
-            break;
-        case edBottom:
-            to.Y = sides.Bottom;
-            break;
-        case edRight:
-            to.X = sides.Right;
-            break;
-        default:
-            return;
+    if (!IsEdge(slot.Edge)) {
+        return;
     }
+    to = slot.RestBeyond(slot.Bounds().Sides);
     slot.Rect = {to.X, to.Y, Add(to.X, width), Add(to.Y, height)};
     if (to.X == now->Left && to.Y == now->Top) {
         return;

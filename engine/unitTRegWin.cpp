@@ -451,29 +451,30 @@ void Tregwin::ComeIntoLineWithMonitor() {
     ws_->SetWindowPos(Wnd, 0, to.X, to.Y, kSwpNoSize | kSwpNoZOrder | kSwpNoActivate);
 }
 
+// Where a hide against these sides leaves the window: its near side just beyond its edge.
+TPoint Tregwin::RestBeyond(const TRect& sides) const {
+    switch (Edge) {
+        case edLeft:
+            return {Sub(sides.Left, Width(Rect)), Rect.Top};
+        case edTop:
+            return {Rect.Left, Sub(sides.Top, Height(Rect))};
+        case edBottom:
+            return {Rect.Left, sides.Bottom};
+        case edRight:
+            return {sides.Right, Rect.Top};
+        default:
+            return {Rect.Left, Rect.Top};
+    }
+}
+
 // A tucked-away window waits just beyond its edge, where a hide leaves it. When the desktop
 // or the monitors change, one left farther out (beyond a monitor that went away) moves in to
 // that place, so that a pop shows it at its first step rather than after a slide through
 // nothing. A window that lies nearer, or on the other side, stays where it is.
 void Tregwin::WaitJustBeyondEdge() {
-    const TRect sides = Inward(Bounds(), FrameInsets()).Sides;
-    TPoint to{Rect.Left, Rect.Top};
-    switch (Edge) {
-        case edLeft:
-            to.X = std::max(Rect.Left, Sub(sides.Left, Width(Rect)));
-            break;
-        case edTop:
-            to.Y = std::max(Rect.Top, Sub(sides.Top, Height(Rect)));
-            break;
-        case edBottom:
-            to.Y = std::min(Rect.Top, sides.Bottom);
-            break;
-        case edRight:
-            to.X = std::min(Rect.Left, sides.Right);
-            break;
-        default:
-            return;
-    }
+    const TPoint rest = RestBeyond(Inward(Bounds(), FrameInsets()).Sides);
+    const TPoint to{Edge == edLeft ? std::max(Rect.Left, rest.X) : std::min(Rect.Left, rest.X),
+                    Edge == edTop ? std::max(Rect.Top, rest.Y) : std::min(Rect.Top, rest.Y)};
     if (to == TPoint{Rect.Left, Rect.Top}) {
         return;
     }

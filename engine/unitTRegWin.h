@@ -39,6 +39,7 @@ class Tregwin {
     bool ContainsPoint(TPoint p) const;
     void ComeIntoLineWithMonitor();
     void WaitJustBeyondEdge();
+    TPoint RestBeyond(const TRect& sides) const;
     void Pin();
     void Unpin();
 
