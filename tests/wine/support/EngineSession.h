@@ -13,6 +13,22 @@ namespace popyo::wine {
 
 inline constexpr milliseconds kSlideTimeout{10000};
 
+// Waits until the engine reports that status for the window, and then until the moves it
+// made before the report have landed too, unless the window's program sleeps.
+inline bool WaitForStatus(HWND engine,
+                          HWND wnd,
+                          Status status,
+                          milliseconds timeout = kSlideTimeout) {
+    const auto reported = [&] {
+        return SendWithTimeout(engine, EM_GETSTATUS, HandleParam(wnd), 0) == LRESULT{status};
+    };
+    if (!PollUntil(reported, timeout)) {
+        return false;
+    }
+    WaitForMovesToLand(wnd);
+    return true;
+}
+
 class EngineSession : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -38,7 +54,7 @@ class EngineSession : public ::testing::Test {
     std::optional<LRESULT> StatusOf(HWND wnd) const { return Send(EM_GETSTATUS, wnd); }
 
     bool WaitStatus(HWND wnd, Status status) const {
-        return PollUntil([&] { return StatusOf(wnd) == LRESULT{status}; }, kSlideTimeout);
+        return WaitForStatus(engineWnd_, wnd, status);
     }
 
     void Register(HWND wnd, Edge edge) const {

@@ -127,6 +127,15 @@ static_assert(offsetof(ProcessInfoHead, UniqueProcessId) ==
 
 }  // namespace
 
+bool WaitForMovesToLand(HWND wnd, milliseconds timeout) {
+    if (::GetWindowThreadProcessId(wnd, nullptr) == ::GetCurrentThreadId()) {
+        PumpPending();
+        return true;
+    }
+    return ::SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                 static_cast<UINT>(timeout.count()), nullptr) != 0;
+}
+
 bool PollUntil(const std::function<bool()>& done, milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     for (;;) {

@@ -31,6 +31,12 @@ bool PollUntil(const std::function<bool()>& done, milliseconds timeout);
 // Pumps the thread's messages for the whole duration.
 void PumpFor(milliseconds duration);
 
+// Waits until the window's program has handled what was sent to it before, or the timeout
+// passes; false then. The engine moves other programs' windows asynchronously: a move it
+// made before it reported a status lands when that program gets to it, which on a loaded
+// machine can be after the report. A window's sent messages are handled in order.
+bool WaitForMovesToLand(HWND wnd, milliseconds timeout = kReplyTimeout);
+
 // A process that this harness started. Killed on destruction if it still runs.
 class Process {
   public:
