@@ -194,7 +194,7 @@ LRESULT TrayApp::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             } else if (wParam == kLookTimer) {
                 OnLookTimer();
             } else if (wParam == kPopTimer) {
-                FinishPop();
+                OnPopTimer();
             } else if (wParam == kLaunchTimer) {
                 OnLaunchTimer();
             }

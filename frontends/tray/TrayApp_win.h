@@ -68,7 +68,8 @@ class TrayApp {
     bool Take(HWND wnd, Edge edge, std::optional<frontend::Rule> rule);
     void Release(HWND wnd);
     void Pop(HWND wnd);
-    void FinishPop();
+    void PassByShell();
+    void OnPopTimer();
     void ReleaseAll();
     void OnHotkey(HotkeyAction action);
     void ShowMenu(POINT at);
@@ -117,7 +118,10 @@ class TrayApp {
     HWND summonedFrom_ = nullptr;
 
     HWND lastForeground_ = nullptr;
+    // The window a pop brings out, and how far the pop has come.
     HWND popping_ = nullptr;
+    enum class PopPhase { PassingShell, Checking } popPhase_ = PopPhase::PassingShell;
+    unsigned popTries_ = 0;
     // Per edge, the window its tuck key took last: the same key releases it again also when
     // the foreground has gone to the desktop meanwhile.
     std::array<Hwnd, edRight + 1> lastTuckedByKey_{};

@@ -80,21 +80,50 @@ void TrayApp::Release(HWND wnd) {
 // the active window already as far as the engine knows (a window registered in the
 // background counts as active until the foreground moves). So the foreground passes by the
 // shell first, for a few engine ticks; the tray's own window would not do, since the engine
-// overlooks its front-ends' windows there.
+// overlooks its front-ends' windows there. On a loaded machine the engine's ticks can come
+// late enough to miss the shell, and the window stays hidden though active: the tray looks
+// once the engine has had time to start the slide, and passes by the shell again for twice
+// as long, a few times at most.
 void TrayApp::Pop(HWND wnd) {
+    popping_ = wnd;
+    popTries_ = 0;
+    PassByShell();
+}
+
+void TrayApp::PassByShell() {
     constexpr UINT kShellMs = 150;
     HWND shell = ::GetShellWindow();
     ::SetForegroundWindow(shell != nullptr ? shell : ::GetDesktopWindow());
-    popping_ = wnd;
-    ::SetTimer(wnd_, kPopTimer, kShellMs, nullptr);
+    popPhase_ = PopPhase::PassingShell;
+    ::SetTimer(wnd_, kPopTimer, kShellMs << popTries_, nullptr);
 }
 
-void TrayApp::FinishPop() {
+void TrayApp::OnPopTimer() {
+    constexpr UINT kSlideStartMs = 500;
+    constexpr unsigned kTries = 3;
     ::KillTimer(wnd_, kPopTimer);
-    if (popping_ != nullptr && ::IsWindow(popping_)) {
-        ::SetForegroundWindow(popping_);
+    HWND wnd = popping_;
+    if (wnd == nullptr || !::IsWindow(wnd)) {
+        popping_ = nullptr;
+        return;
+    }
+    if (popPhase_ == PopPhase::PassingShell) {
+        ::SetForegroundWindow(wnd);
+        popPhase_ = PopPhase::Checking;
+        ::SetTimer(wnd_, kPopTimer, kSlideStartMs, nullptr);
+        return;
     }
     popping_ = nullptr;
+    try {
+        const bool missed =
+            engine_ && ::GetForegroundWindow() == wnd && engine_->StatusOf(wnd) == rsHidden;
+        if (missed && ++popTries_ < kTries) {
+            popping_ = wnd;
+            PassByShell();
+        }
+    } catch (const frontend::Failure&) {
+        // The engine is busy or gone; the tick finds out which.
+    }
 }
 
 void TrayApp::ReleaseAll() {

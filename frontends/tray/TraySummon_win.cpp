@@ -104,8 +104,14 @@ void TrayApp::OnSummonKey(std::size_t index) {
                 Pop(wnd);
                 break;
             case SummonStep::Away:
-                engine_->Hide(wnd);
+                // The foreground first: an engine tick between the two would see the window
+                // still active, take that for a new activation and bring it out again. And
+                // a pop still on its way would do the same.
+                if (popping_ == wnd) {
+                    popping_ = nullptr;
+                }
                 GiveForegroundBack(wnd);
+                engine_->Hide(wnd);
                 break;
             case SummonStep::Activate:
                 ::SetForegroundWindow(wnd);

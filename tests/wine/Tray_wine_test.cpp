@@ -439,13 +439,21 @@ class TraySummonSession : public TraySession {
         started_.clear();
     }
 
-    bool WaitOut(HWND wnd, milliseconds timeout) const {
-        return PollUntil(
-            [&] {
-                return StatusOf(wnd) == LRESULT{rsShown} && WindowRect(wnd).top == 0 &&
-                       ::GetForegroundWindow() == wnd;
-            },
-            timeout);
+    // Out at the top and active; where it is not, what it is instead.
+    ::testing::AssertionResult WaitOut(HWND wnd, milliseconds timeout) const {
+        if (PollUntil(
+                [&] {
+                    return StatusOf(wnd) == LRESULT{rsShown} && WindowRect(wnd).top == 0 &&
+                           ::GetForegroundWindow() == wnd;
+                },
+                timeout)) {
+            return ::testing::AssertionSuccess();
+        }
+        const HWND foreground = ::GetForegroundWindow();
+        return ::testing::AssertionFailure()
+               << "status " << StatusOf(wnd).value_or(-1) << ", top " << WindowRect(wnd).top
+               << ", foreground " << ClassName(foreground) << " \"" << WindowText(foreground)
+               << "\"";
     }
 
     // Programs the tray started for the test, ended with it.
@@ -484,7 +492,9 @@ TEST_F(TraySummon, WithNoWindowOpenTheKeyStartsTheProgramOnceThenTogglesItsWindo
                 static_cast<long long>(
                     std::chrono::duration_cast<std::chrono::milliseconds>(cameOut).count()));
     EXPECT_LT(cameOut, 5000ms);
-    EXPECT_TRUE(OwnedByTray(notepad));
+    EXPECT_TRUE(OwnedByTray(notepad))
+        << "classified " << Send(EM_CLASSIFY, notepad, LPARAM(HandleParam(trayWnd_))).value_or(-1)
+        << ", edge " << EdgeOf(notepad).value_or(-1);
     EXPECT_EQ(EdgeOf(notepad), LRESULT{edTop});
     PumpFor(1000ms);
     EXPECT_EQ(NotepadWindows().size(), 1u) << "the second press started another";
