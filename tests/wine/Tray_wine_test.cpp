@@ -534,6 +534,12 @@ TEST_F(TraySummon, TheKeyBringsATuckedWindowOutAndSendsItBack) {
     ASSERT_TRUE(PollUntil([&] { return ::GetForegroundWindow() == w1; }, kReplyTimeout))
         << "the key did not activate it";
     EXPECT_EQ(StatusOf(w1), LRESULT{rsShown});
+    // Wine follows the X server's focus, which on a loaded machine comes a moment after the
+    // foreground: a late focus event for W1 would take the foreground back from the away
+    // step below, and the engine would bring W1 out again, as it should for a window that
+    // becomes active.
+    PumpFor(1000ms);
+    ASSERT_EQ(::GetForegroundWindow(), w1);
     // Out and active: away.
     Xdotool(L"key ctrl+alt+shift+s");
     EXPECT_TRUE(WaitStatus(w1, rsHidden, 6000ms))
