@@ -24,7 +24,8 @@ popyo_desktops() {
     echo $((n + 1))
 }
 
-# CTest's resource specification: one resource, "desktops", with that many slots.
+# What CTest may hand out (the file of its --resource-spec-file): one resource, "desktops",
+# with that many slots.
 popyo_resource_spec() {
     cat <<JSON
 {
