@@ -66,6 +66,8 @@ TEST_F(HungProgram, OtherWindowsSlideOnTimeAndMessagesAreServed) {
     ASSERT_TRUE(::PostMessageW(engineWnd_, EM_POP, 0, edRight));
     EXPECT_TRUE(PollUntil([&] { return StatusOf(awake_[0]) == LRESULT{rsShown}; }, 2s))
         << "the awake window is at " << WindowRect(awake_[0]).left;
+    // Its last move, made before the report, lands when its program gets to it.
+    EXPECT_TRUE(WaitForMovesToLand(awake_[0]));
     EXPECT_EQ(WindowRect(awake_[0]).left, 1920 - 300);
     EXPECT_TRUE(StillAsleep());
     // The sleeper slides out once it wakes.
