@@ -24,8 +24,7 @@ popyo_desktops() {
     echo $((n + 1))
 }
 
-# What CTest may hand out (the file of its --resource-spec-file): one resource, "desktops",
-# with that many slots.
+# The resources CTest may hand out to tests: one, "desktops", with that many slots.
 popyo_resource_spec() {
     cat <<JSON
 {
