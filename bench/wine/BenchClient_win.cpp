@@ -7,12 +7,15 @@
 //   BenchClient roundtrip COUNT FLOOR WINDOW
 //                                        COUNT sends of EM_GETSTATUS for WINDOW to the engine
 //                                        and of the same message to the window titled
-//                                        FLOOR, interleaved; median and p99 of each
-//   BenchClient slide EDGE WINDOW CYCLES FRAMES KEY
-//                                        with FRAMES moves a tick, registers WINDOW at
-//                                        EDGE, then pops and hides it CYCLES times; median
-//                                        and p99 of the intervals between its position
-//                                        changes while it slides, as KEY_...
+//                                        FLOOR, interleaved, in 20 batches; median and p95
+//                                        (medians over the batches) and p99 of each
+//   BenchClient slide EDGE WINDOW CYCLES FRAMES1 FRAMES2
+//                                        registers WINDOW at EDGE, then pops and hides it
+//                                        CYCLES times with FRAMES1 moves a tick and as many
+//                                        with FRAMES2, taking turns; median, p95 and p99 of
+//                                        the intervals between its position changes while
+//                                        it slides, as slide_ms_... for one move a tick and
+//                                        slideN_ms_... for N
 //   BenchClient calls WINDOW             median time of each window-manager call an idle
 //                                        engine tick makes, WINDOW standing for a held one
 //   BenchClient traymessages KEY         how many messages the tray's window procedure has
@@ -30,6 +33,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +54,9 @@ constexpr double kSlideTimeoutS = 120;
 // ticks, so that a late tick is not taken for the end.
 constexpr double kStillS = 0.5;
 constexpr int kWarmUpSends = 200;
+constexpr std::size_t kRoundTripBatches = 20;
+// Not a multiple of the 50 ms tick.
+constexpr DWORD kBatchPauseMs = 37;
 
 // Seconds on the performance counter.
 class Stopwatch {
@@ -86,6 +93,7 @@ void PrintFigure(std::string_view key, double value) {
 void PrintSpread(std::string_view name, const std::vector<double>& samples, double scale) {
     const std::string prefix(name);
     PrintFigure(prefix + "_median", Percentile(samples, 0.5) * scale);
+    PrintFigure(prefix + "_p95", Percentile(samples, 0.95) * scale);
     PrintFigure(prefix + "_p99", Percentile(samples, 0.99) * scale);
     PrintFigure(prefix + "_max", Percentile(samples, 1.0) * scale);
     PrintFigure(prefix + "_count", static_cast<double>(samples.size()));
@@ -203,8 +211,37 @@ int Register(Edge edge, const std::string& tag, int count) {
     return 0;
 }
 
+// The median over the batches of each batch's `fraction` percentile: a stall of the machine
+// that falls on a few batches moves it no more than any one batch.
+double BatchPercentile(const std::vector<std::vector<double>>& batches, double fraction) {
+    std::vector<double> each;
+    for (const std::vector<double>& batch : batches) {
+        each.push_back(Percentile(batch, fraction));
+    }
+    return Percentile(each, 0.5);
+}
+
+std::vector<double> Joined(const std::vector<std::vector<double>>& batches) {
+    std::vector<double> all;
+    for (const std::vector<double>& batch : batches) {
+        all.insert(all.end(), batch.begin(), batch.end());
+    }
+    return all;
+}
+
+void PrintRoundTrips(std::string_view name, const std::vector<std::vector<double>>& batches) {
+    const std::string prefix(name);
+    const std::vector<double> all = Joined(batches);
+    PrintFigure(prefix + "_median", BatchPercentile(batches, 0.5) * 1e6);
+    PrintFigure(prefix + "_p95", BatchPercentile(batches, 0.95) * 1e6);
+    PrintFigure(prefix + "_p99", Percentile(all, 0.99) * 1e6);
+    PrintFigure(prefix + "_max", Percentile(all, 1.0) * 1e6);
+    PrintFigure(prefix + "_count", static_cast<double>(all.size()));
+}
+
 // The sends alternate between the two targets, so that whatever else the machine does in
-// the meantime falls on both alike.
+// the meantime falls on both alike. They go in batches a short pause apart, each batch
+// starting at another point of the engine's tick.
 int RoundTrip(int count, const std::string& floorTitle, const std::string& windowTitle) {
     HWND engine = WaitForEngine();
     HWND floor = WaitForWindow(floorTitle);
@@ -212,11 +249,13 @@ int RoundTrip(int count, const std::string& floorTitle, const std::string& windo
     if (engine == nullptr || floor == nullptr || wnd == nullptr) {
         return 1;
     }
+    if (static_cast<std::size_t>(count) < kRoundTripBatches) {
+        std::fprintf(stderr, "BenchClient: fewer sends than batches\n");
+        return 2;
+    }
     const Stopwatch clock;
-    std::vector<double> engineTimes;
-    std::vector<double> floorTimes;
-    engineTimes.reserve(static_cast<std::size_t>(count));
-    floorTimes.reserve(static_cast<std::size_t>(count));
+    std::vector<std::vector<double>> engineTimes(kRoundTripBatches);
+    std::vector<std::vector<double>> floorTimes(kRoundTripBatches);
     auto timedSend = [&](HWND target, std::vector<double>* into) {
         const double start = clock.Now();
         const bool answered = Send(target, popyo::EM_GETSTATUS, HandleParam(wnd), 0).has_value();
@@ -232,17 +271,26 @@ int RoundTrip(int count, const std::string& floorTitle, const std::string& windo
         }
     }
     for (int i = 0; i < count; ++i) {
+        const std::size_t batch = static_cast<std::size_t>(i) * kRoundTripBatches / count;
+        if (i > 0 && batch != static_cast<std::size_t>(i - 1) * kRoundTripBatches / count) {
+            ::Sleep(kBatchPauseMs);
+        }
         const bool engineFirst = i % 2 == 0;
         HWND first = engineFirst ? engine : floor;
         HWND second = engineFirst ? floor : engine;
-        if (!timedSend(first, engineFirst ? &engineTimes : &floorTimes) ||
-            !timedSend(second, engineFirst ? &floorTimes : &engineTimes)) {
+        if (!timedSend(first, engineFirst ? &engineTimes[batch] : &floorTimes[batch]) ||
+            !timedSend(second, engineFirst ? &floorTimes[batch] : &engineTimes[batch])) {
             std::fprintf(stderr, "BenchClient: a send timed out\n");
             return 1;
         }
     }
-    PrintSpread("engine_us", engineTimes, 1e6);
-    PrintSpread("floor_us", floorTimes, 1e6);
+    PrintRoundTrips("engine_us", engineTimes);
+    PrintRoundTrips("floor_us", floorTimes);
+    // The sends that met a tick: slower than all but the floor's slowest hundredth.
+    const double floorP99 = Percentile(Joined(floorTimes), 0.99);
+    PrintFigure("engine_over_floor_p99",
+                static_cast<double>(std::ranges::count_if(Joined(engineTimes),
+                                                          [&](double t) { return t > floorP99; })));
     return 0;
 }
 
@@ -283,7 +331,22 @@ bool RecordSlide(HWND engine, HWND wnd, Status until, std::vector<double>& inter
     return false;
 }
 
-int Slide(Edge edge, const std::string& title, int cycles, int frames, const std::string& key) {
+// One pop and hide with FRAMES moves a tick, between a "begin" and an "end FRAMES" line, at
+// which the script reads the engine's CPU.
+bool MeasuredCycle(HWND engine, HWND wnd, Edge edge, int frames, std::vector<double>& intervals) {
+    std::printf("begin\n");
+    const bool ok = Send(engine, popyo::EM_SETOPTION, popyo::opSlideFrames, frames) &&
+                    Send(engine, popyo::EM_POP, 0, edge) &&
+                    RecordSlide(engine, wnd, popyo::rsShown, intervals) &&
+                    Send(engine, popyo::EM_HIDE, HandleParam(wnd), 0) &&
+                    RecordSlide(engine, wnd, popyo::rsHidden, intervals);
+    std::printf("end %d\n", frames);
+    return ok;
+}
+
+// The two settings take turns, first one and then the other first, so that whatever else the
+// machine does meanwhile falls on both alike.
+int Slide(Edge edge, const std::string& title, int cycles, int frames1, int frames2) {
     HWND engine = WaitForEngine();
     HWND wnd = WaitForWindow(title);
     if (engine == nullptr || wnd == nullptr) {
@@ -292,22 +355,24 @@ int Slide(Edge edge, const std::string& title, int cycles, int frames, const std
     CenterCursor();
     // The scheduler's default granularity would add its own steps to every poll.
     ::timeBeginPeriod(1);
-    std::vector<double> intervals;
-    // Set whatever a front-end (the tray) chose before.
-    bool ok = Send(engine, popyo::EM_SETOPTION, popyo::opSlideFrames, frames) &&
-              Send(engine, popyo::EM_REGISTER, HandleParam(wnd), edge) &&
-              RecordSlide(engine, wnd, popyo::rsHidden, intervals);
+    std::map<int, std::vector<double>> intervals;
+    std::vector<double> unmeasured;
+    bool ok = Send(engine, popyo::EM_REGISTER, HandleParam(wnd), edge) &&
+              RecordSlide(engine, wnd, popyo::rsHidden, unmeasured);
     for (int i = 0; ok && i < cycles; ++i) {
-        ok = Send(engine, popyo::EM_POP, 0, edge) &&
-             RecordSlide(engine, wnd, popyo::rsShown, intervals) &&
-             Send(engine, popyo::EM_HIDE, HandleParam(wnd), 0) &&
-             RecordSlide(engine, wnd, popyo::rsHidden, intervals);
+        const int first = i % 2 == 0 ? frames1 : frames2;
+        const int second = i % 2 == 0 ? frames2 : frames1;
+        ok = MeasuredCycle(engine, wnd, edge, first, intervals[first]) &&
+             MeasuredCycle(engine, wnd, edge, second, intervals[second]);
     }
     ::timeEndPeriod(1);
     if (!ok) {
         return 1;
     }
-    PrintSpread(key, intervals, 1e3);
+    for (const auto& [frames, samples] : intervals) {
+        PrintSpread(frames == 1 ? "slide_ms" : "slide" + std::to_string(frames) + "_ms", samples,
+                    1e3);
+    }
     return 0;
 }
 
@@ -396,7 +461,7 @@ int Usage() {
                  "usage: BenchClient wait TITLE...\n"
                  "       BenchClient register EDGE TAG COUNT\n"
                  "       BenchClient roundtrip COUNT FLOOR WINDOW\n"
-                 "       BenchClient slide EDGE WINDOW CYCLES FRAMES KEY\n"
+                 "       BenchClient slide EDGE WINDOW CYCLES FRAMES1 FRAMES2\n"
                  "       BenchClient calls WINDOW\n"
                  "       BenchClient traymessages KEY\n");
     return 2;
@@ -427,9 +492,11 @@ int main(int argc, char** argv) {
     if (verb == "slide" && args.size() == 6) {
         const auto edge = ParseEdge(args[1]);
         const auto cycles = ParseCount(args[3]);
-        const auto frames = ParseCount(args[4]);
-        return edge && cycles && frames ? Slide(*edge, args[2], *cycles, *frames, args[5])
-                                        : Usage();
+        const auto frames1 = ParseCount(args[4]);
+        const auto frames2 = ParseCount(args[5]);
+        return edge && cycles && frames1 && frames2 && *frames1 != *frames2
+                   ? Slide(*edge, args[2], *cycles, *frames1, *frames2)
+                   : Usage();
     }
     if (verb == "calls" && args.size() == 2) {
         return Calls(args[1]);

@@ -17,6 +17,13 @@
 //
 // The variants tell what the engine's own work costs from what the window manager's
 // answers cost.
+//
+// An optional last argument PERIOD sets the timer's period in ms (default 50). Timers of one
+// period keep the phase they started with, and a call costs more when it meets another
+// program's calls at the Wine server or the X server: with a period of its own, a floor's
+// phase runs through the engine's tick and the other floors' over a stretch, instead of
+// keeping whatever place it happened to start in. The script scales its CPU to 20 ticks a
+// second.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -29,6 +36,8 @@ namespace {
 constexpr wchar_t kClassName[] = L"PopyoBenchFloor";
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTickMs = 50;
+constexpr UINT kShortestPeriodMs = 10;
+constexpr UINT kLongestPeriodMs = 1000;
 constexpr UINT kQueryMessage = 0x8200;
 constexpr int kDisableKey = VK_CONTROL;
 
@@ -43,6 +52,7 @@ struct Floor {
     std::size_t count = 0;
     std::vector<HWND> windows;
     unsigned ticks = 0;
+    UINT periodMs = kTickMs;
 };
 
 // The engine reads the logical buttons: with swapped buttons it asks for the other one.
@@ -151,18 +161,27 @@ bool ParseArguments(Floor& floor) {
         return false;
     }
     floor.name = argc > 1 ? argv[1] : L"plain";
+    const bool windowed = floor.name == L"calls" || floor.name == L"needed";
+    const int modeArgs = windowed ? 4 : 2;
     bool ok = true;
-    if (floor.name == L"plain" && argc <= 2) {
+    if (floor.name == L"plain" || argc == 1) {
         floor.mode = Mode::plain;
-    } else if (floor.name == L"cursor" && argc == 2) {
+    } else if (floor.name == L"cursor") {
         floor.mode = Mode::cursor;
-    } else if (floor.name == L"fixed" && argc == 2) {
+    } else if (floor.name == L"fixed") {
         floor.mode = Mode::calls;
-    } else if ((floor.name == L"calls" || floor.name == L"needed") && argc == 4) {
+    } else if (windowed && argc >= modeArgs) {
         floor.mode = floor.name == L"calls" ? Mode::calls : Mode::needed;
         floor.tag = argv[2];
         floor.count = static_cast<std::size_t>(std::wcstoul(argv[3], nullptr, 10));
     } else {
+        ok = false;
+    }
+    if (ok && argc == modeArgs + 1) {
+        const unsigned long period = std::wcstoul(argv[modeArgs], nullptr, 10);
+        ok = period >= kShortestPeriodMs && period <= kLongestPeriodMs;
+        floor.periodMs = static_cast<UINT>(period);
+    } else if (argc > modeArgs) {
         ok = false;
     }
     ::LocalFree(argv);
@@ -188,7 +207,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Never shown, like the engine's own window.
     HWND wnd = ::CreateWindowExW(0, kClassName, title.c_str(), WS_OVERLAPPED, 0, 0, 100, 30,
                                  nullptr, nullptr, instance, &floor);
-    if (wnd == nullptr || ::SetTimer(wnd, kTimerId, kTickMs, nullptr) == 0) {
+    if (wnd == nullptr || ::SetTimer(wnd, kTimerId, floor.periodMs, nullptr) == 0) {
         return 1;
     }
     MSG msg;
