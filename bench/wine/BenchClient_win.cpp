@@ -9,13 +9,11 @@
 //                                        and of the same message to the window titled
 //                                        FLOOR, interleaved, in 20 batches; median and p95
 //                                        (medians over the batches) and p99 of each
-//   BenchClient slide EDGE WINDOW CYCLES FRAMES1 FRAMES2
-//                                        registers WINDOW at EDGE, then pops and hides it
-//                                        CYCLES times with FRAMES1 moves a tick and as many
-//                                        with FRAMES2, taking turns; median, p95 and p99 of
-//                                        the intervals between its position changes while
-//                                        it slides, as slide_ms_... for one move a tick and
-//                                        slideN_ms_... for N
+//   BenchClient slide EDGE WINDOW CYCLES FRAMES KEY
+//                                        with FRAMES moves a tick, registers WINDOW at
+//                                        EDGE, then pops and hides it CYCLES times; median,
+//                                        p95 and p99 of the intervals between its position
+//                                        changes while it slides, as KEY_...
 //   BenchClient calls WINDOW             median time of each window-manager call an idle
 //                                        engine tick makes, WINDOW standing for a held one
 //   BenchClient traymessages KEY         how many messages the tray's window procedure has
@@ -33,7 +31,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -331,22 +328,7 @@ bool RecordSlide(HWND engine, HWND wnd, Status until, std::vector<double>& inter
     return false;
 }
 
-// One pop and hide with FRAMES moves a tick, between a "begin" and an "end FRAMES" line, at
-// which the script reads the engine's CPU.
-bool MeasuredCycle(HWND engine, HWND wnd, Edge edge, int frames, std::vector<double>& intervals) {
-    std::printf("begin\n");
-    const bool ok = Send(engine, popyo::EM_SETOPTION, popyo::opSlideFrames, frames) &&
-                    Send(engine, popyo::EM_POP, 0, edge) &&
-                    RecordSlide(engine, wnd, popyo::rsShown, intervals) &&
-                    Send(engine, popyo::EM_HIDE, HandleParam(wnd), 0) &&
-                    RecordSlide(engine, wnd, popyo::rsHidden, intervals);
-    std::printf("end %d\n", frames);
-    return ok;
-}
-
-// The two settings take turns, first one and then the other first, so that whatever else the
-// machine does meanwhile falls on both alike.
-int Slide(Edge edge, const std::string& title, int cycles, int frames1, int frames2) {
+int Slide(Edge edge, const std::string& title, int cycles, int frames, const std::string& key) {
     HWND engine = WaitForEngine();
     HWND wnd = WaitForWindow(title);
     if (engine == nullptr || wnd == nullptr) {
@@ -355,24 +337,22 @@ int Slide(Edge edge, const std::string& title, int cycles, int frames1, int fram
     CenterCursor();
     // The scheduler's default granularity would add its own steps to every poll.
     ::timeBeginPeriod(1);
-    std::map<int, std::vector<double>> intervals;
-    std::vector<double> unmeasured;
-    bool ok = Send(engine, popyo::EM_REGISTER, HandleParam(wnd), edge) &&
-              RecordSlide(engine, wnd, popyo::rsHidden, unmeasured);
+    std::vector<double> intervals;
+    // Set whatever a front-end (the tray) chose before.
+    bool ok = Send(engine, popyo::EM_SETOPTION, popyo::opSlideFrames, frames) &&
+              Send(engine, popyo::EM_REGISTER, HandleParam(wnd), edge) &&
+              RecordSlide(engine, wnd, popyo::rsHidden, intervals);
     for (int i = 0; ok && i < cycles; ++i) {
-        const int first = i % 2 == 0 ? frames1 : frames2;
-        const int second = i % 2 == 0 ? frames2 : frames1;
-        ok = MeasuredCycle(engine, wnd, edge, first, intervals[first]) &&
-             MeasuredCycle(engine, wnd, edge, second, intervals[second]);
+        ok = Send(engine, popyo::EM_POP, 0, edge) &&
+             RecordSlide(engine, wnd, popyo::rsShown, intervals) &&
+             Send(engine, popyo::EM_HIDE, HandleParam(wnd), 0) &&
+             RecordSlide(engine, wnd, popyo::rsHidden, intervals);
     }
     ::timeEndPeriod(1);
     if (!ok) {
         return 1;
     }
-    for (const auto& [frames, samples] : intervals) {
-        PrintSpread(frames == 1 ? "slide_ms" : "slide" + std::to_string(frames) + "_ms", samples,
-                    1e3);
-    }
+    PrintSpread(key, intervals, 1e3);
     return 0;
 }
 
@@ -461,7 +441,7 @@ int Usage() {
                  "usage: BenchClient wait TITLE...\n"
                  "       BenchClient register EDGE TAG COUNT\n"
                  "       BenchClient roundtrip COUNT FLOOR WINDOW\n"
-                 "       BenchClient slide EDGE WINDOW CYCLES FRAMES1 FRAMES2\n"
+                 "       BenchClient slide EDGE WINDOW CYCLES FRAMES KEY\n"
                  "       BenchClient calls WINDOW\n"
                  "       BenchClient traymessages KEY\n");
     return 2;
@@ -492,11 +472,9 @@ int main(int argc, char** argv) {
     if (verb == "slide" && args.size() == 6) {
         const auto edge = ParseEdge(args[1]);
         const auto cycles = ParseCount(args[3]);
-        const auto frames1 = ParseCount(args[4]);
-        const auto frames2 = ParseCount(args[5]);
-        return edge && cycles && frames1 && frames2 && *frames1 != *frames2
-                   ? Slide(*edge, args[2], *cycles, *frames1, *frames2)
-                   : Usage();
+        const auto frames = ParseCount(args[4]);
+        return edge && cycles && frames ? Slide(*edge, args[2], *cycles, *frames, args[5])
+                                        : Usage();
     }
     if (verb == "calls" && args.size() == 2) {
         return Calls(args[1]);
