@@ -364,7 +364,11 @@ TEST_F(SettingsDialogKeys, TypedKeysObeyInputRulesAndCancelKeepsFile) {
 
     // Enter and Esc first: had either pressed a button, the dialog would be gone. Letters
     // vanish as they are typed; the last digit shows that the letter before it was handled.
-    Xdotool(ClickAt(CentreOf(Item(dialog, "Edit3"))) + L"key Return Escape ctrl+a type a5b7");
+    // The keys go once the click has put the focus in the box: on a loaded machine they
+    // could otherwise reach the X server before the dialog has its keyboard.
+    Xdotool(ClickAt(CentreOf(Item(dialog, "Edit3"))));
+    ASSERT_TRUE(PollUntil([&] { return FocusOf(dialog) == Item(dialog, "Edit3"); }, kReplyTimeout));
+    Xdotool(L"key Return Escape ctrl+a type a5b7");
     ASSERT_TRUE(focusAndText("Edit3", "Edit3", L"57")) << Text(dialog, "Edit3");
     ASSERT_TRUE(::IsWindowVisible(dialog)) << "Enter or Esc closed the dialog";
     Xdotool(L"key BackSpace");
