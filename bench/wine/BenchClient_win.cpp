@@ -226,9 +226,10 @@ std::vector<double> Joined(const std::vector<std::vector<double>>& batches) {
     return all;
 }
 
-void PrintRoundTrips(std::string_view name, const std::vector<std::vector<double>>& batches) {
+void PrintRoundTrips(std::string_view name,
+                     const std::vector<std::vector<double>>& batches,
+                     const std::vector<double>& all) {
     const std::string prefix(name);
-    const std::vector<double> all = Joined(batches);
     PrintFigure(prefix + "_median", BatchPercentile(batches, 0.5) * 1e6);
     PrintFigure(prefix + "_p95", BatchPercentile(batches, 0.95) * 1e6);
     PrintFigure(prefix + "_p99", Percentile(all, 0.99) * 1e6);
@@ -267,27 +268,31 @@ int RoundTrip(int count, const std::string& floorTitle, const std::string& windo
             return 1;
         }
     }
-    for (int i = 0; i < count; ++i) {
-        const std::size_t batch = static_cast<std::size_t>(i) * kRoundTripBatches / count;
-        if (i > 0 && batch != static_cast<std::size_t>(i - 1) * kRoundTripBatches / count) {
+    const auto total = static_cast<std::size_t>(count);
+    for (std::size_t b = 0; b < kRoundTripBatches; ++b) {
+        if (b > 0) {
             ::Sleep(kBatchPauseMs);
         }
-        const bool engineFirst = i % 2 == 0;
-        HWND first = engineFirst ? engine : floor;
-        HWND second = engineFirst ? floor : engine;
-        if (!timedSend(first, engineFirst ? &engineTimes[batch] : &floorTimes[batch]) ||
-            !timedSend(second, engineFirst ? &floorTimes[batch] : &engineTimes[batch])) {
-            std::fprintf(stderr, "BenchClient: a send timed out\n");
-            return 1;
+        for (std::size_t i = b * total / kRoundTripBatches; i < (b + 1) * total / kRoundTripBatches;
+             ++i) {
+            const bool engineFirst = i % 2 == 0;
+            HWND first = engineFirst ? engine : floor;
+            HWND second = engineFirst ? floor : engine;
+            if (!timedSend(first, engineFirst ? &engineTimes[b] : &floorTimes[b]) ||
+                !timedSend(second, engineFirst ? &floorTimes[b] : &engineTimes[b])) {
+                std::fprintf(stderr, "BenchClient: a send timed out\n");
+                return 1;
+            }
         }
     }
-    PrintRoundTrips("engine_us", engineTimes);
-    PrintRoundTrips("floor_us", floorTimes);
+    const std::vector<double> engineAll = Joined(engineTimes);
+    const std::vector<double> floorAll = Joined(floorTimes);
+    PrintRoundTrips("engine_us", engineTimes, engineAll);
+    PrintRoundTrips("floor_us", floorTimes, floorAll);
     // The sends that met a tick: slower than all but the floor's slowest hundredth.
-    const double floorP99 = Percentile(Joined(floorTimes), 0.99);
-    PrintFigure("engine_over_floor_p99",
-                static_cast<double>(std::ranges::count_if(Joined(engineTimes),
-                                                          [&](double t) { return t > floorP99; })));
+    const double floorP99 = Percentile(floorAll, 0.99);
+    PrintFigure("engine_over_floor_p99", static_cast<double>(std::ranges::count_if(
+                                             engineAll, [&](double t) { return t > floorP99; })));
     return 0;
 }
 
