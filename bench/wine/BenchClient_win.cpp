@@ -9,11 +9,15 @@
 //                                        and of the same message to the window titled
 //                                        FLOOR, interleaved, in 20 batches; median and p95
 //                                        (medians over the batches) and p99 of each
-//   BenchClient slide EDGE WINDOW CYCLES FRAMES KEY
-//                                        with FRAMES moves a tick, registers WINDOW at
-//                                        EDGE, then pops and hides it CYCLES times; median,
-//                                        p95 and p99 of the intervals between its position
-//                                        changes while it slides, as KEY_...
+//   BenchClient slide EDGE WINDOW CYCLES PID FRAMES...
+//                                        registers WINDOW at EDGE, then pops and hides it
+//                                        CYCLES times with each number of moves a tick in
+//                                        FRAMES, the settings taking turns a cycle at a
+//                                        time; for each, median, p95 and p99 of the
+//                                        intervals between the window's position changes,
+//                                        as slide_ms_... (one move a tick) or
+//                                        slideN_ms_..., and the CPU of the engine, whose
+//                                        Unix process is PID, as cpu_s_slideN
 //   BenchClient calls WINDOW             median time of each window-manager call an idle
 //                                        engine tick makes, WINDOW standing for a held one
 //   BenchClient traymessages KEY         how many messages the tray's window procedure has
@@ -34,6 +38,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "frontends/tray/TrayProcess_win.h"
@@ -333,7 +338,67 @@ bool RecordSlide(HWND engine, HWND wnd, Status until, std::vector<double>& inter
     return false;
 }
 
-int Slide(Edge edge, const std::string& title, int cycles, int frames, const std::string& key) {
+// The time the threads of a Unix process have run, in seconds: the sum of the scheduler's
+// run-time counters in /proc/PID/task/*/schedstat, which Wine shows on the drive Z:.
+std::optional<double> UnixCpuSeconds(unsigned long pid) {
+    const std::wstring task = L"Z:\\proc\\" + std::to_wstring(pid) + L"\\task\\";
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW((task + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    double ns = 0;
+    do {
+        if (found.cFileName[0] == L'.') {
+            continue;
+        }
+        HANDLE file = ::CreateFileW((task + found.cFileName + L"\\schedstat").c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            continue;  // The thread ended meanwhile.
+        }
+        char text[128] = {};
+        DWORD read = 0;
+        if (::ReadFile(file, text, sizeof text - 1, &read, nullptr)) {
+            ns += std::strtod(text, nullptr);
+        }
+        ::CloseHandle(file);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return ns / 1e9;
+}
+
+// What one number of moves a tick gathers over its turns.
+struct SlideSetting {
+    int frames = 1;
+    std::vector<double> intervals;
+    double cpuS = 0;
+};
+
+bool SlideCycle(HWND engine, HWND wnd, Edge edge, unsigned long pid, SlideSetting& setting) {
+    const std::optional<double> before = UnixCpuSeconds(pid);
+    const bool ok = before &&
+                    Send(engine, popyo::EM_SETOPTION, popyo::opSlideFrames, setting.frames) &&
+                    Send(engine, popyo::EM_POP, 0, edge) &&
+                    RecordSlide(engine, wnd, popyo::rsShown, setting.intervals) &&
+                    Send(engine, popyo::EM_HIDE, HandleParam(wnd), 0) &&
+                    RecordSlide(engine, wnd, popyo::rsHidden, setting.intervals);
+    const std::optional<double> after = UnixCpuSeconds(pid);
+    if (!ok || !after) {
+        std::fprintf(stderr, "BenchClient: a slide cycle failed\n");
+        return false;
+    }
+    setting.cpuS += *after - *before;
+    return true;
+}
+
+// The settings take turns a cycle at a time: a change in the machine's pace over the minutes
+// falls on each of them alike.
+int Slide(Edge edge,
+          const std::string& title,
+          int cycles,
+          unsigned long pid,
+          std::vector<SlideSetting> settings) {
     HWND engine = WaitForEngine();
     HWND wnd = WaitForWindow(title);
     if (engine == nullptr || wnd == nullptr) {
@@ -342,22 +407,23 @@ int Slide(Edge edge, const std::string& title, int cycles, int frames, const std
     CenterCursor();
     // The scheduler's default granularity would add its own steps to every poll.
     ::timeBeginPeriod(1);
-    std::vector<double> intervals;
-    // Set whatever a front-end (the tray) chose before.
-    bool ok = Send(engine, popyo::EM_SETOPTION, popyo::opSlideFrames, frames) &&
-              Send(engine, popyo::EM_REGISTER, HandleParam(wnd), edge) &&
-              RecordSlide(engine, wnd, popyo::rsHidden, intervals);
+    std::vector<double> unused;
+    bool ok = Send(engine, popyo::EM_REGISTER, HandleParam(wnd), edge) &&
+              RecordSlide(engine, wnd, popyo::rsHidden, unused);
     for (int i = 0; ok && i < cycles; ++i) {
-        ok = Send(engine, popyo::EM_POP, 0, edge) &&
-             RecordSlide(engine, wnd, popyo::rsShown, intervals) &&
-             Send(engine, popyo::EM_HIDE, HandleParam(wnd), 0) &&
-             RecordSlide(engine, wnd, popyo::rsHidden, intervals);
+        for (SlideSetting& setting : settings) {
+            ok = ok && SlideCycle(engine, wnd, edge, pid, setting);
+        }
     }
     ::timeEndPeriod(1);
     if (!ok) {
         return 1;
     }
-    PrintSpread(key, intervals, 1e3);
+    for (const SlideSetting& setting : settings) {
+        const std::string n = std::to_string(setting.frames);
+        PrintSpread(setting.frames == 1 ? "slide_ms" : "slide" + n + "_ms", setting.intervals, 1e3);
+        PrintFigure("cpu_s_slide" + n, setting.cpuS);
+    }
     return 0;
 }
 
@@ -428,6 +494,15 @@ std::optional<int> ParseCount(const std::string& text) {
     return static_cast<int>(value);
 }
 
+std::optional<unsigned long> ParsePid(const std::string& text) {
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value == 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 // The query itself is one of the messages counted.
 int TrayMessages(const std::string& key) {
     HWND tray = ::FindWindowW(popyo::tray::kTrayWindowClass, nullptr);
@@ -446,7 +521,7 @@ int Usage() {
                  "usage: BenchClient wait TITLE...\n"
                  "       BenchClient register EDGE TAG COUNT\n"
                  "       BenchClient roundtrip COUNT FLOOR WINDOW\n"
-                 "       BenchClient slide EDGE WINDOW CYCLES FRAMES KEY\n"
+                 "       BenchClient slide EDGE WINDOW CYCLES PID FRAMES...\n"
                  "       BenchClient calls WINDOW\n"
                  "       BenchClient traymessages KEY\n");
     return 2;
@@ -474,12 +549,20 @@ int main(int argc, char** argv) {
         const auto count = ParseCount(args[1]);
         return count ? RoundTrip(*count, args[2], args[3]) : Usage();
     }
-    if (verb == "slide" && args.size() == 6) {
+    if (verb == "slide" && args.size() >= 6) {
         const auto edge = ParseEdge(args[1]);
         const auto cycles = ParseCount(args[3]);
-        const auto frames = ParseCount(args[4]);
-        return edge && cycles && frames ? Slide(*edge, args[2], *cycles, *frames, args[5])
-                                        : Usage();
+        const auto pid = ParsePid(args[4]);
+        std::vector<SlideSetting> settings;
+        for (auto arg = args.begin() + 5; arg != args.end(); ++arg) {
+            const auto frames = ParseCount(*arg);
+            if (!frames) {
+                return Usage();
+            }
+            settings.push_back({.frames = *frames, .intervals = {}, .cpuS = 0});
+        }
+        return edge && cycles && pid ? Slide(*edge, args[2], *cycles, *pid, std::move(settings))
+                                     : Usage();
     }
     if (verb == "calls" && args.size() == 2) {
         return Calls(args[1]);
