@@ -13,11 +13,14 @@
 //                                        registers WINDOW at EDGE, then pops and hides it
 //                                        CYCLES times with each number of moves a tick in
 //                                        FRAMES, the settings taking turns a cycle at a
-//                                        time; for each, median, p95 and p99 of the
-//                                        intervals between the window's position changes,
-//                                        as slide_ms_... (one move a tick) or
-//                                        slideN_ms_..., and the CPU of the engine, whose
-//                                        Unix process is PID, as cpu_s_slideN
+//                                        time; for each, median, p95 and p99 (medians
+//                                        over the turns) of the intervals between the
+//                                        window's position changes, as slide_ms_... (one
+//                                        move a tick) or slideN_ms_..., the CPU of the
+//                                        engine, whose Unix process is PID, as
+//                                        cpu_s_slideN, and the median over the turns of
+//                                        each turn's CPU against the first setting's turn
+//                                        beside it, as cpu_ratio_slideN
 //   BenchClient calls WINDOW             median time of each window-manager call an idle
 //                                        engine tick makes, WINDOW standing for a held one
 //   BenchClient traymessages KEY         how many messages the tray's window procedure has
@@ -35,6 +38,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -90,15 +94,6 @@ double Percentile(std::vector<double> samples, double fraction) {
 
 void PrintFigure(std::string_view key, double value) {
     std::printf("%.*s=%.3f\n", static_cast<int>(key.size()), key.data(), value);
-}
-
-void PrintSpread(std::string_view name, const std::vector<double>& samples, double scale) {
-    const std::string prefix(name);
-    PrintFigure(prefix + "_median", Percentile(samples, 0.5) * scale);
-    PrintFigure(prefix + "_p95", Percentile(samples, 0.95) * scale);
-    PrintFigure(prefix + "_p99", Percentile(samples, 0.99) * scale);
-    PrintFigure(prefix + "_max", Percentile(samples, 1.0) * scale);
-    PrintFigure(prefix + "_count", static_cast<double>(samples.size()));
 }
 
 bool PollUntil(const std::function<bool()>& done, double timeoutS) {
@@ -242,6 +237,18 @@ void PrintRoundTrips(std::string_view name,
     PrintFigure(prefix + "_count", static_cast<double>(all.size()));
 }
 
+// The median, p95 and p99 of the intervals are medians over the turns: a turn the machine
+// held up moves them no more than one turn does. Intervals are in seconds, figures in ms.
+void PrintTurnSpread(std::string_view name, const std::vector<std::vector<double>>& turns) {
+    const std::string prefix(name);
+    const std::vector<double> all = Joined(turns);
+    PrintFigure(prefix + "_median", BatchPercentile(turns, 0.5) * 1e3);
+    PrintFigure(prefix + "_p95", BatchPercentile(turns, 0.95) * 1e3);
+    PrintFigure(prefix + "_p99", BatchPercentile(turns, 0.99) * 1e3);
+    PrintFigure(prefix + "_max", Percentile(all, 1.0) * 1e3);
+    PrintFigure(prefix + "_count", static_cast<double>(all.size()));
+}
+
 // The sends alternate between the two targets, so that whatever else the machine does in
 // the meantime falls on both alike. They go in batches a short pause apart, each batch
 // starting at another point of the engine's tick.
@@ -371,24 +378,25 @@ std::optional<double> UnixCpuSeconds(unsigned long pid) {
 // What one number of moves a tick gathers over its turns.
 struct SlideSetting {
     int frames = 1;
-    std::vector<double> intervals;
-    double cpuS = 0;
+    std::vector<std::vector<double>> turnIntervals;
+    std::vector<double> turnCpuS;
 };
 
 bool SlideCycle(HWND engine, HWND wnd, Edge edge, unsigned long pid, SlideSetting& setting) {
+    std::vector<double>& intervals = setting.turnIntervals.emplace_back();
     const std::optional<double> before = UnixCpuSeconds(pid);
     const bool ok = before &&
                     Send(engine, popyo::EM_SETOPTION, popyo::opSlideFrames, setting.frames) &&
                     Send(engine, popyo::EM_POP, 0, edge) &&
-                    RecordSlide(engine, wnd, popyo::rsShown, setting.intervals) &&
+                    RecordSlide(engine, wnd, popyo::rsShown, intervals) &&
                     Send(engine, popyo::EM_HIDE, HandleParam(wnd), 0) &&
-                    RecordSlide(engine, wnd, popyo::rsHidden, setting.intervals);
+                    RecordSlide(engine, wnd, popyo::rsHidden, intervals);
     const std::optional<double> after = UnixCpuSeconds(pid);
     if (!ok || !after) {
         std::fprintf(stderr, "BenchClient: a slide cycle failed\n");
         return false;
     }
-    setting.cpuS += *after - *before;
+    setting.turnCpuS.push_back(*after - *before);
     return true;
 }
 
@@ -421,8 +429,17 @@ int Slide(Edge edge,
     }
     for (const SlideSetting& setting : settings) {
         const std::string n = std::to_string(setting.frames);
-        PrintSpread(setting.frames == 1 ? "slide_ms" : "slide" + n + "_ms", setting.intervals, 1e3);
-        PrintFigure("cpu_s_slide" + n, setting.cpuS);
+        PrintTurnSpread(setting.frames == 1 ? "slide_ms" : "slide" + n + "_ms",
+                        setting.turnIntervals);
+        PrintFigure("cpu_s_slide" + n,
+                    std::accumulate(setting.turnCpuS.begin(), setting.turnCpuS.end(), 0.0));
+        // Each turn against the turn of the first setting beside it: the machine's pace,
+        // which moves over the minutes, is then the same in both halves of each ratio.
+        std::vector<double> ratios;
+        for (std::size_t turn = 0; turn < setting.turnCpuS.size(); ++turn) {
+            ratios.push_back(setting.turnCpuS[turn] / settings.front().turnCpuS[turn]);
+        }
+        PrintFigure("cpu_ratio_slide" + n, Percentile(ratios, 0.5));
     }
     return 0;
 }
@@ -559,7 +576,7 @@ int main(int argc, char** argv) {
             if (!frames) {
                 return Usage();
             }
-            settings.push_back({.frames = *frames, .intervals = {}, .cpuS = 0});
+            settings.push_back({.frames = *frames, .turnIntervals = {}, .turnCpuS = {}});
         }
         return edge && cycles && pid ? Slide(*edge, args[2], *cycles, *pid, std::move(settings))
                                      : Usage();
