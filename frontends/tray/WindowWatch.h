@@ -62,7 +62,10 @@ class WindowWatch {
     std::vector<Hwnd> TakeDueLooks(Ms now);
 
     bool ScanDue(Ms now) const { return now >= nextScan_; }
-    void Scanned(Ms now) { nextScan_ = now + kScanMs; }
+    // Due half a tick early: the tick that ends the period finds the scan due however late
+    // its message came, and a late tick before it does not push the scan a tick further.
+    // Scans then keep one period, not now one and now a tick more.
+    void Scanned(Ms now) { nextScan_ = now + kScanMs - TickMs() / 2; }
     void ScanSoon(Ms now) { nextScan_ = now; }
 
     // True the first time only.
